@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace stepdial {
+
+// The rotor seen end-on: a disc with a mark at its angle. 0 degrees points right and
+// rising angles turn clockwise, the way the needle of the main window turns, so the
+// two can be compared at a glance.
+class RotorView : public QWidget {
+public:
+    // Distinct colours, so that a screenshot can find the disc and read the mark.
+    static constexpr QColor kDiscColour{200, 150, 70};
+    static constexpr QColor kMarkColour{20, 20, 20};
+
+    explicit RotorView(QWidget* parent = nullptr);
+
+    void SetAngle(double degrees);
+    double Angle() const { return degrees_; }
+
+    QSize sizeHint() const override { return {180, 180}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double degrees_ = 0.0;
+};
+
+}  // namespace stepdial

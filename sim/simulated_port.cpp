@@ -1,0 +1,19 @@
+#include "simulated_port.h"
+
+#include <system_error>
+
+#include "port_error.h"
+
+namespace stepdial {
+
+void SimulatedPort::Out32(std::uint16_t address, std::uint8_t value) {
+    if (address != 888) {
+        throw PortError(std::make_error_code(std::errc::no_such_device), address,
+                        "simulated parallel port", "no port at this address",
+                        "The simulator has only the data register at " + DescribeAddress(888) + ".");
+    }
+    motor_.Apply(value);
+    if (listener_) listener_();
+}
+
+}  // namespace stepdial

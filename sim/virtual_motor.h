@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+namespace stepdial {
+
+// A four-phase permanent-magnet stepper with 48 full steps a revolution, coils A, B,
+// C and D on data bits 0 to 3 in phase order. It answers each byte the way a real
+// rotor answers the coil currents, so a wrong coil sequence shows as a rotor that
+// lags, runs backwards or stalls instead of following the count on the dial.
+class VirtualMotor {
+public:
+    // One full step is 90 electrical degrees; positions are kept in half steps so
+    // every angle the rotor can stand at is exact.
+    static constexpr double kDegreesPerHalfStep = 3.75;
+
+    // Sets the coil currents from the byte on the data lines. Bits 4 to 7 drive no
+    // coil and are ignored.
+    void Apply(std::uint8_t byte);
+
+    // Total angle since start-up in mechanical degrees, not wrapped: 0 is the full step
+    // of pattern 3, rising angles follow the phase order A, B, C, D.
+    double AngleDegrees() const { return static_cast<double>(halfSteps_) * kDegreesPerHalfStep; }
+    std::int64_t HalfSteps() const { return halfSteps_; }
+
+    std::uint8_t LastByte() const { return lastByte_; }
+    std::uint64_t Writes() const { return writes_; }
+    // Writes after which the rotor stood somewhere else.
+    std::uint64_t Steps() const { return steps_; }
+    // Writes whose field stood exactly opposite the rotor and so gave it no torque.
+    std::uint64_t Stalls() const { return stalls_; }
+
+private:
+    std::int64_t halfSteps_ = 0;
+    std::uint8_t lastByte_ = 0;
+    std::uint64_t writes_ = 0;
+    std::uint64_t steps_ = 0;
+    std::uint64_t stalls_ = 0;
+};
+
+}  // namespace stepdial

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <array>
+
+#include "coil_lamp.h"
+#include "rotor_view.h"
+#include "simulated_port.h"
+#include "virtual_motor.h"
+
+namespace stepdial {
+
+// The "Virtual motor" window: what the coils receive and where the rotor stands,
+// brought up to date after every write to the simulated port. It only shows; closing
+// it leaves the program running.
+class VirtualMotorPanel : public QWidget {
+public:
+    // Listens to `port` until destroyed; `motor` is the one the port drives.
+    VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& port, QWidget* parent = nullptr);
+    ~VirtualMotorPanel() override;
+
+    VirtualMotorPanel(const VirtualMotorPanel&) = delete;
+    VirtualMotorPanel& operator=(const VirtualMotorPanel&) = delete;
+
+    // Copies the motor's state into the lamps, texts and rotor.
+    void Refresh();
+
+    const std::array<CoilLamp*, 4>& Lamps() const { return lamps_; }
+    const RotorView& Rotor() const { return *rotor_; }
+    QString ByteText() const { return byte_->text(); }
+    QString CountsText() const { return counts_->text(); }
+    QString AngleText() const { return angle_->text(); }
+
+private:
+    const VirtualMotor& motor_;
+    SimulatedPort& port_;
+    std::array<CoilLamp*, 4> lamps_{};
+    QLabel* byte_;
+    QLabel* angle_;
+    QLabel* counts_;
+    RotorView* rotor_;
+};
+
+// Puts `panel` right of `form`'s frame without covering it; on a screen too narrow for
+// that it goes left of the form, and failing both it is kept on the screen.
+void PlaceBeside(QWidget& panel, const QWidget& form);
+
+}  // namespace stepdial

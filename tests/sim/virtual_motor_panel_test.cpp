@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+#include <cstdint>
+
+#include "simulated_port.h"
+#include "stepping_controller.h"
+#include "virtual_motor.h"
+#include "virtual_motor_panel.h"
+
+namespace stepdial {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "sim_panel_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// Base first, so the application exists before any widget member is built.
+struct WithApp {
+    WithApp() { App(); }
+};
+
+struct Sim : WithApp {
+    VirtualMotor motor;
+    SimulatedPort port{motor};
+    VirtualMotorPanel panel{motor, port};
+};
+
+class LampsAndByte : public ::testing::TestWithParam<std::uint8_t> {};
+
+TEST_P(LampsAndByte, ShowTheLastByteWritten) {
+    Sim sim;
+    const std::uint8_t byte = GetParam();
+    sim.port.Out32(888, byte);
+
+    for (const CoilLamp* lamp : sim.panel.Lamps()) {
+        EXPECT_EQ(lamp->IsLit(), ((byte >> lamp->Bit()) & 1) != 0) << "byte " << int{byte} << ", bit " << lamp->Bit();
+    }
+    const QString binary = QStringLiteral("%1").arg(byte, 8, 2, QChar(u'0'));
+    EXPECT_TRUE(sim.panel.ByteText().contains(QString::number(byte))) << sim.panel.ByteText().toStdString();
+    EXPECT_TRUE(sim.panel.ByteText().contains(binary)) << sim.panel.ByteText().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, LampsAndByte, ::testing::Values(0, 3, 6, 12, 9, 1, 2, 4, 8, 5, 15));
+
+TEST(VirtualMotorPanel, LampsAreLabelledWithCoilAndDataBitInOrder) {
+    Sim sim;
+    const char* expected[] = {"A\nbit 0", "B\nbit 1", "C\nbit 2", "D\nbit 3"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(sim.panel.Lamps()[i]->Bit(), i);
+        EXPECT_EQ(sim.panel.Lamps()[i]->Caption().toStdString(), expected[i]);
+    }
+    EXPECT_EQ(sim.panel.windowTitle().toStdString(), "Virtual motor");
+    EXPECT_TRUE(sim.panel.isWindow());
+}
+
+TEST(VirtualMotorPanel, FollowsEveryTickOfTheController) {
+    Sim sim;
+    SteppingController controller(sim.port);
+    controller.ResetMotor();
+    EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 1  steps 0  stalls 0");
+
+    for (int tick = 1; tick <= 12; ++tick) {
+        controller.StepMotor("90");
+        ASSERT_EQ(sim.panel.Rotor().Angle(), tick * 7.5);
+    }
+    EXPECT_EQ(sim.panel.AngleText().toStdString(), "rotor 90°");
+    EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 13  steps 12  stalls 0");
+    EXPECT_TRUE(sim.panel.ByteText().contains("00000011"));
+
+    for (int tick = 1; tick <= 18; ++tick) controller.StepMotor("-45");
+    EXPECT_EQ(sim.panel.Rotor().Angle(), -45.0);
+    EXPECT_EQ(sim.panel.AngleText().toStdString(), "rotor -45°");
+
+    sim.port.Out32(888, 12);  // two full steps from the rotor at phase 2 (byte 6)
+    EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 32  steps 30  stalls 1");
+}
+
+// Reads the drawn rotor back: the mark must be dark where the angle points and the
+// disc must show where it does not, turning clockwise as the main window's needle does.
+struct MarkCase {
+    double degrees;
+    double markDx, markDy;  // unit direction of the mark on screen
+};
+
+class RotorDrawing : public ::testing::TestWithParam<MarkCase> {};
+
+TEST_P(RotorDrawing, MarkPointsAtTheAngleClockwiseFromRight) {
+    App();
+    RotorView rotor;
+    rotor.resize(180, 180);
+    rotor.SetAngle(GetParam().degrees);
+    const QImage image = rotor.grab().toImage();
+    const double scale = image.width() / 180.0;
+    const QPointF centre(90.0, 90.0);
+    const double radius = 84.0;
+
+    auto pixel = [&](double dx, double dy, double r) {
+        return image.pixelColor(QPoint(static_cast<int>((centre.x() + dx * r) * scale),
+                                       static_cast<int>((centre.y() + dy * r) * scale)));
+    };
+    for (double r : {0.3, 0.5, 0.7}) {
+        EXPECT_LT(pixel(GetParam().markDx, GetParam().markDy, r * radius).lightness(), 60) << "radius " << r;
+        // Straight across from the mark: disc, not mark.
+        EXPECT_EQ(pixel(-GetParam().markDx, -GetParam().markDy, r * radius), RotorView::kDiscColour) << "radius " << r;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Angles, RotorDrawing,
+                         ::testing::Values(MarkCase{0, 1, 0}, MarkCase{90, 0, 1}, MarkCase{180, -1, 0},
+                                           MarkCase{270, 0, -1}, MarkCase{-90, 0, -1},
+                                           MarkCase{-45, std::sqrt(0.5), -std::sqrt(0.5)},
+                                           MarkCase{727.5, std::cos(7.5 * M_PI / 180), std::sin(7.5 * M_PI / 180)}));
+
+// Runs the event loop until something quits it, or `limitMs` passes (then returns -1).
+int RunLoop(int limitMs) {
+    QTimer::singleShot(limitMs, &App(), [] { QCoreApplication::exit(-1); });
+    return QCoreApplication::exec();
+}
+
+TEST(VirtualMotorPanel, ClosingItLeavesTheProgramRunning) {
+    Sim sim;
+    QWidget form;
+    form.show();
+    sim.panel.show();
+    QTimer::singleShot(0, &sim.panel, [&] { sim.panel.close(); });
+    EXPECT_EQ(RunLoop(300), -1) << "closing the panel ended the event loop";
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(VirtualMotorPanel, ClosingTheMainWindowEndsTheProgramWhilePanelIsOpen) {
+    Sim sim;
+    QWidget form;
+    form.show();
+    sim.panel.show();
+    QTimer::singleShot(0, &form, [&] { form.close(); });
+    EXPECT_EQ(RunLoop(2000), 0) << "the panel kept the program alive";
+}
+
+struct Placement {
+    QPoint formAt;
+    bool expectRight;
+};
+
+class PlacedBeside : public ::testing::TestWithParam<Placement> {};
+
+TEST_P(PlacedBeside, WithinTheScreenAndNotCoveringTheForm) {
+    Sim sim;
+    QWidget form;
+    form.resize(230, 269);
+    form.move(GetParam().formAt);
+    form.show();
+    PlaceBeside(sim.panel, form);
+    sim.panel.show();
+
+    const QRect screen = form.screen()->availableGeometry();
+    const QRect panel = sim.panel.frameGeometry();
+    EXPECT_FALSE(panel.intersects(form.frameGeometry()));
+    EXPECT_TRUE(screen.contains(panel)) << panel.x() << "," << panel.y() << " " << panel.width() << "x"
+                                        << panel.height() << " on " << screen.width() << "x" << screen.height();
+    if (GetParam().expectRight) {
+        EXPECT_GT(panel.left(), form.frameGeometry().right());
+    } else {
+        EXPECT_LT(panel.right(), form.frameGeometry().left());
+    }
+    EXPECT_EQ(panel.top(), form.frameGeometry().top());
+}
+
+INSTANTIATE_TEST_SUITE_P(FormPositions, PlacedBeside,
+                         ::testing::Values(Placement{{0, 0}, true}, Placement{{100, 40}, true},
+                                           // No room to the right of the form: the left side.
+                                           Placement{{560, 20}, false}));
+
+}  // namespace
+}  // namespace stepdial
