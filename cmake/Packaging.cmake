@@ -1,0 +1,22 @@
+# The Debian package of both programs. dpkg-shlibdeps computes the libraries they link;
+# Depends adds what Qt and the window load at run time without linking it: the platform
+# plugins (without them Qt cannot open a window at all) and the "David" typeface.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME stepdial)
+set(CPACK_PACKAGE_VENDOR "stepdial maintainers")
+set(CPACK_PACKAGE_CONTACT "stepdial maintainers <maintainers@users.noreply.c-seed-efac8c1f.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION [[
+A small window turns a four-phase stepper motor whose coil drivers hang on
+data bits 0-3 of the first parallel port (I/O address 888, 0x378) to an
+angle typed in degrees, one 7.5-degree full step per tick, while a needle
+on a dial and a readout follow its position.
+stepdial drives the real port through the kernel's parport driver;
+stepdial-sim is the same program driving a simulated port and a virtual
+motor, to try it on a PC without a parallel port.]])
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, culmus")
+include(CPack)
