@@ -45,6 +45,16 @@ void Check(bool ok, const std::string& what) {
 
 unsigned ReadDataRegister() { return ::inb(kDataRegister); }
 
+// The first word of a /proc file, or "(none)" when there is no such file.
+std::string ReadWord(const std::filesystem::path& file) {
+    std::string word = "(none)";
+    std::ifstream(file) >> word;
+    return word;
+}
+
+// Which driver client holds parport0 now: "none" when nobody has claimed it.
+std::string Parport0Holder() { return ReadWord("/proc/sys/dev/parport/parport0/devices/active"); }
+
 std::string Hex(unsigned value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02x", value);
@@ -81,7 +91,9 @@ void Move(SteppingController& controller, std::string_view angle, std::int64_t w
               " (want " + std::to_string(wantTicks) + " to " + std::to_string(wantEnd) + ")");
 }
 
-void CheckWholeMoves(const std::string& wantBoundTo) {
+// `wantHolder`: the driver client that must hold parport0 while the port is bound, and
+// "none" after it is released; empty where there is no driver.
+void CheckWholeMoves(const std::string& wantBoundTo, const std::string& wantHolder) {
     auto port = MakeHardwarePort();
     Check(port->BoundTo().empty(), "nothing bound before the first write");
 
@@ -93,6 +105,9 @@ void CheckWholeMoves(const std::string& wantBoundTo) {
     controller.ResetMotor();
     Check(ReadDataRegister() == 0, "start-up byte: port holds " + Hex(ReadDataRegister()) + ", want 0x00");
     Check(port->BoundTo() == wantBoundTo, "bound to \"" + port->BoundTo() + "\", want \"" + wantBoundTo + "\"");
+    if (!wantHolder.empty()) {
+        Check(Parport0Holder() == wantHolder, "parport0 held by " + Parport0Holder() + ", want " + wantHolder);
+    }
 
     Move(controller, "360", 48, 48);
     Move(controller, "0", 0, 48);
@@ -102,6 +117,9 @@ void CheckWholeMoves(const std::string& wantBoundTo) {
     port.reset();
     Check(ReadDataRegister() == CoilsAt(-6),
           "after the port is released it still holds " + Hex(ReadDataRegister()) + ", want " + Hex(CoilsAt(-6)));
+    if (!wantHolder.empty()) {
+        Check(Parport0Holder() == "none", "parport0 held by " + Parport0Holder() + " after the release, want none");
+    }
 }
 
 void CheckNoPortFails() {
@@ -126,15 +144,15 @@ int Run(std::string_view mode) {
         std::perror("ioperm 0x378");
         return 2;
     }
-    const bool driverHasPort = std::filesystem::exists("/proc/sys/dev/parport/parport0/base-addr");
+    const std::string base = ReadWord("/proc/sys/dev/parport/parport0/base-addr");
+    const bool driverHasPort = base != "(none)";
     if (mode == "ppdev") {
-        std::string base;
-        std::ifstream("/proc/sys/dev/parport/parport0/base-addr") >> base;
         Check(base == "888", "the kernel driver lists parport0 at base-addr " + base);
-        CheckWholeMoves("/dev/parport0");
+        Check(Parport0Holder() == "none", "parport0 unclaimed before the program binds it");
+        CheckWholeMoves("/dev/parport0", "ppdev0");
     } else if (mode == "direct") {
         Check(!driverHasPort, "no kernel parport device");
-        CheckWholeMoves("direct port I/O");
+        CheckWholeMoves("direct port I/O", "");
     } else if (mode == "absent") {
         Check(!driverHasPort, "no kernel parport device");
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
