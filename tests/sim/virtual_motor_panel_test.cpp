@@ -82,7 +82,7 @@ TEST(VirtualMotorPanel, FollowsEveryTickOfTheController) {
     EXPECT_EQ(sim.panel.Rotor().Angle(), -45.0);
     EXPECT_EQ(sim.panel.AngleText().toStdString(), "rotor -45°");
 
-    sim.port.Out32(888, 12);  // two full steps from the rotor at phase 2 (byte 6)
+    sim.port.Out32(888, 3);  // two full steps from the rotor, which stands at the field of 12
     EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 32  steps 30  stalls 1");
 }
 

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "dial.h"
+#include "recording_port.h"
+#include "stepping_controller.h"
+
+namespace stepdial {
+namespace {
+
+// A line that logs the order in which its end point is stored.
+class FakeLine : public LineControl {
+public:
+    FakeLine(float x1, float y1) : x1_(x1), y1_(y1) {}
+    float X1() const override { return x1_; }
+    float Y1() const override { return y1_; }
+    void SetX2(float x2) override { x2_ = x2, stores_.push_back("X2"); }
+    void SetY2(float y2) override { y2_ = y2, stores_.push_back("Y2"); }
+
+    float x1_, y1_, x2_ = 2900, y2_ = 2000;
+    std::vector<std::string> stores_;
+};
+
+class FakeLabel : public LabelControl {
+public:
+    void SetCaption(const std::string& caption) override { caption_ = caption; }
+    std::string caption_ = "0";
+};
+
+// A controller standing at `step`, reached the way the window reaches it: one tick per step.
+struct MotorAt {
+    explicit MotorAt(int step) {
+        motor.ResetMotor();
+        const std::string entry = AngleText(step * 7.5);
+        for (int i = 0; i < std::abs(step); ++i) motor.StepMotor(entry);
+    }
+    testing::RecordingPort port;
+    SteppingController motor{port};
+};
+
+struct NeedleRow {
+    int step;
+    const char* readout;
+    double x2, y2;
+};
+
+class NeedleTable : public ::testing::TestWithParam<NeedleRow> {};
+
+TEST_P(NeedleTable, EndPointAndReadoutFollowThePosition) {
+    const NeedleRow row = GetParam();
+    MotorAt at(row.step);
+    ASSERT_EQ(at.motor.CurrentStep(), row.step);
+
+    FakeLine line(1700, 2000);
+    UpdateNeedle(at.motor, line);
+    EXPECT_NEAR(line.x2_, row.x2, 0.0005);
+    EXPECT_NEAR(line.y2_, row.y2, 0.0005);
+    EXPECT_EQ(line.X1(), 1700);
+    EXPECT_EQ(line.Y1(), 2000);
+
+    FakeLabel label;
+    UpdateReadout(at.motor, label);
+    EXPECT_EQ(label.caption_, row.readout);
+}
+
+// 3.14 stands for pi: the needle is a little short of the true direction, and the
+// figures show it (360 degrees is not quite back at 2900, 2000).
+INSTANTIATE_TEST_SUITE_P(Positions, NeedleTable,
+                         ::testing::Values(NeedleRow{0, "0", 2900.000, 2000.000},
+                                           NeedleRow{1, "7.5", 2889.744, 2156.552},
+                                           NeedleRow{12, "90", 1700.956, 3200.000},
+                                           NeedleRow{24, "180", 500.002, 2001.911},
+                                           NeedleRow{36, "270", 1697.133, 800.003},
+                                           NeedleRow{48, "360", 2899.994, 1996.178},
+                                           NeedleRow{-1, "-7.5", 2889.744, 1843.448}));
+
+TEST(UpdateNeedle, StoresY2BeforeX2) {
+    MotorAt at(5);
+    FakeLine line(1700, 2000);
+    UpdateNeedle(at.motor, line);
+    EXPECT_EQ(line.stores_, (std::vector<std::string>{"Y2", "X2"}));
+}
+
+TEST(UpdateNeedle, EndPointIsTheSinglePrecisionRoundingOfTheDoubleResult) {
+    MotorAt at(1);
+    FakeLine line(1700, 2000);
+    UpdateNeedle(at.motor, line);
+    const double theta = 1 * 7.5 * 3.14 / 180;
+    EXPECT_EQ(line.y2_, static_cast<float>(std::sin(theta) * 1200 + 2000.0));
+    EXPECT_EQ(line.x2_, static_cast<float>(std::cos(theta) * 1200 + 1700.0));
+}
+
+TEST(UpdateNeedle, RefusesAnInvalidOperation) {
+    MotorAt at(3);
+    FakeLine line(std::numeric_limits<float>::quiet_NaN(), 2000);
+    EXPECT_THROW(UpdateNeedle(at.motor, line), std::range_error);
+    // Y2 was good and is stored; X2 is not.
+    EXPECT_EQ(line.stores_, std::vector<std::string>{"Y2"});
+}
+
+// A coordinate that is not a finite float fails the tick instead of being stored.
+TEST(UpdateNeedle, RefusesAnInfiniteCoordinate) {
+    MotorAt at(0);
+    FakeLine line(1700, std::numeric_limits<float>::infinity());
+    try {
+        UpdateNeedle(at.motor, line);
+        FAIL() << "stored Y2 = " << line.y2_;
+    } catch (const std::range_error& e) {
+        EXPECT_NE(std::string(e.what()).find("Y2"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("overflow"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(line.stores_.empty()) << "nothing may be stored by a failing tick";
+}
+
+TEST(AngleText, ShortestTextOfTheDouble) {
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0.0, "0"},     {7.5, "7.5"},     {15.0, "15"},        {97.5, "97.5"},
+        {360.0, "360"}, {-7.5, "-7.5"},   {-45.0, "-45"},      {3600.0, "3600"},
+        {0.1, "0.1"},   {1e6 * 7.5, "7500000"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(AngleText(value), text) << value;
+}
+
+// An operator whose desktop writes 7,5 still reads 7.5.
+TEST(AngleText, PointWhateverTheLocale) {
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    EXPECT_EQ(AngleText(97.5), "97.5");
+    EXPECT_EQ(AngleText(-7.5), "-7.5");
+    std::setlocale(LC_ALL, saved.c_str());
+}
+
+}  // namespace
+}  // namespace stepdial

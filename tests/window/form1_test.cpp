@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <QTextOption>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "form1.h"
+#include "recording_port.h"
+
+namespace stepdial {
+namespace {
+
+using testing::RecordingPort;
+
+// A loaded window on a recording port, with the error box replaced by a recorder.
+struct LoadedForm {
+    LoadedForm() { loaded = form.Load(); }
+    RecordingPort port;
+    std::vector<QString> boxes;
+    Form1 form{port, [this](const QString& message) { boxes.push_back(message); }};
+    bool loaded = false;
+
+    // Ticks as the timer would deliver them, until the timer stops (at most `limit`).
+    int TicksToArrival(int limit = 1000) {
+        int ticks = 0;
+        while (form.Timer1().Enabled() && ticks < limit) {
+            form.Timer1_Timer();
+            ++ticks;
+        }
+        return ticks;
+    }
+};
+
+std::vector<std::uint8_t> Repeat(std::vector<std::uint8_t> cycle, int times) {
+    std::vector<std::uint8_t> out;
+    for (int i = 0; i < times; ++i) out.insert(out.end(), cycle.begin(), cycle.end());
+    return out;
+}
+
+TEST(Form1Layout, WindowIsCaptionedForm1WithItsClientArea) {
+    LoadedForm f;
+    EXPECT_EQ(f.form.windowTitle(), QStringLiteral("Form1"));
+    EXPECT_EQ(f.form.size(), QSize(230, 269));
+    EXPECT_TRUE(f.form.isWindow());
+    EXPECT_NE(f.form.minimumSize(), f.form.maximumSize()) << "the window must stay resizable";
+}
+
+struct ControlBox {
+    const char* name;
+    QRect pixels;
+};
+
+// Twips / 15: each control sits where the operator's instructions say it does.
+TEST(Form1Layout, EveryControlHasItsPlaceInPixels) {
+    LoadedForm f;
+    const ControlBox boxes[] = {
+        {"Command1", QRect(8, 8, 41, 25)},    {"Text1", QRect(56, 8, 41, 25)},
+        {"Shape1", QRect(16, 40, 193, 185)},  {"Label3", QRect(64, 240, 161, 25)},
+        {"Label2", QRect(8, 240, 57, 25)},    {"Label1", QRect(104, 8, 137, 25)},
+    };
+    for (const auto& box : boxes) {
+        const auto* control = f.form.findChild<QWidget*>(QString::fromLatin1(box.name));
+        ASSERT_NE(control, nullptr) << box.name;
+        EXPECT_EQ(control->geometry(), box.pixels) << box.name;
+    }
+    // The dial is a circle of 185 px centred in its box; the needle's pivot is not its centre.
+    EXPECT_EQ(f.form.Shape1().Circle(), QRectF(4, 0, 185, 185));
+    EXPECT_EQ(f.form.Line1().PixelLine(), QLineF(1700 / 15.0, 2000 / 15.0, 2900 / 15.0, 2000 / 15.0));
+}
+
+TEST(Form1Layout, ControlsAreStackedInCreationOrder) {
+    LoadedForm f;
+    QStringList order;
+    for (QObject* child : f.form.children()) {
+        if (child->isWidgetType()) order << child->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{QStringLiteral("Command1"), QStringLiteral("Text1"), QStringLiteral("Shape1"),
+                                  QStringLiteral("Label3"), QStringLiteral("Label2"), QStringLiteral("Label1"),
+                                  QStringLiteral("Line1")}));
+    // The needle lies over everything but takes no click.
+    EXPECT_TRUE(f.form.Line1().testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+TEST(Form1Layout, NothingMovesWhenTheWindowIsResized) {
+    LoadedForm f;
+    f.form.show();
+    const QRect button = f.form.Command1().geometry();
+    const QRect readout = f.form.Label2().geometry();
+    const QRectF circle = f.form.Shape1().Circle();
+    f.form.resize(500, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.form.Command1().geometry(), button);
+    EXPECT_EQ(f.form.Label2().geometry(), readout);
+    EXPECT_EQ(f.form.Shape1().Circle(), circle);
+    EXPECT_EQ(f.form.Line1().geometry(), f.form.rect()) << "the needle's layer must still cover the window";
+}
+
+TEST(Form1Captions, TextsAndTypefaces) {
+    LoadedForm f;
+    EXPECT_EQ(f.form.Command1().text(), QStringLiteral("סע"));
+    EXPECT_EQ(f.form.Text1().text(), QStringLiteral("360"));
+    EXPECT_EQ(f.form.Label1().Caption(), QStringLiteral(":זוית במעלות"));
+    EXPECT_EQ(f.form.Label3().Caption(), QStringLiteral(":כיוון המנוע עכשיו"));
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
+
+    struct Expected {
+        CaptionLabel* label;
+        double points;
+    };
+    for (const auto& [label, points] : {Expected{&f.form.Label1(), 18}, Expected{&f.form.Label3(), 15.75},
+                                        Expected{&f.form.Label2(), 15.75}}) {
+        const QFont font = label->font();
+        EXPECT_EQ(font.family(), QStringLiteral("David")) << label->objectName().toStdString();
+        EXPECT_EQ(font.weight(), 700) << label->objectName().toStdString();
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), points) << label->objectName().toStdString();
+        // The font this machine really draws with: culmus provides David.
+        EXPECT_TRUE(QFontInfo(font).family().startsWith(QStringLiteral("David")))
+            << "drawn with " << QFontInfo(font).family().toStdString();
+    }
+}
+
+// The captions store their colon first; drawn left to right, it must be the leftmost
+// glyph. The label's left edge is compared with a colon drawn alone at the same place.
+TEST(Form1Captions, TheColonStandsAtTheLeftEndOfEachCaption) {
+    LoadedForm f;
+    for (CaptionLabel* label : {&f.form.Label1(), &f.form.Label3()}) {
+        const QImage drawn = label->grab().toImage();
+        QImage colon(drawn.size(), drawn.format());
+        colon.setDevicePixelRatio(drawn.devicePixelRatio());
+        colon.fill(label->palette().color(QPalette::Window));
+        {
+            QPainter painter(&colon);
+            painter.setFont(label->font());
+            painter.setPen(label->palette().color(QPalette::WindowText));
+            QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+            option.setTextDirection(Qt::LeftToRight);
+            painter.drawText(QRectF(label->rect()), QStringLiteral(":"), option);
+        }
+        const int colonWidth = QFontMetrics(label->font()).horizontalAdvance(QLatin1Char(':')) - 1;
+        ASSERT_GT(colonWidth, 1);
+        int inked = 0;
+        for (int x = 0; x < colonWidth; ++x) {
+            for (int y = 0; y < drawn.height(); ++y) {
+                ASSERT_EQ(drawn.pixel(x, y), colon.pixel(x, y))
+                    << label->objectName().toStdString() << " at " << x << "," << y;
+                if (colon.pixel(x, y) != colon.pixel(0, 0)) ++inked;
+            }
+        }
+        EXPECT_GT(inked, 0) << "the colon left no ink to compare";
+    }
+}
+
+TEST(Form1Open, StateBeforeTheFirstTick) {
+    LoadedForm f;
+    ASSERT_TRUE(f.loaded);
+    EXPECT_EQ(f.form.Text1().text(), QStringLiteral("360"));
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
+    EXPECT_EQ(f.form.Line1().X2(), 2900.0f);
+    EXPECT_EQ(f.form.Line1().Y2(), 2000.0f);
+    EXPECT_FALSE(f.form.Timer1().Enabled());
+    EXPECT_FALSE(f.form.Timer1().Armed());
+    EXPECT_EQ(f.form.Timer1().Interval(), 1);
+    EXPECT_EQ(f.port.Writes(), (std::vector<RecordingPort::Write>{{888, 0}})) << "all coils off, once";
+    EXPECT_TRUE(f.boxes.empty());
+
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    EXPECT_EQ(QApplication::focusWidget(), &f.form.Text1());
+}
+
+TEST(Form1Open, TabGoesFromTheEntryToTheButtonAndBack) {
+    LoadedForm f;
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_EQ(QApplication::focusWidget(), &f.form.Text1());
+    QTest::keyClick(&f.form.Text1(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &f.form.Command1());
+    QTest::keyClick(&f.form.Command1(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &f.form.Text1());
+}
+
+TEST(Form1Open, EnterInTheEntryDoesNotStartTheMotor) {
+    LoadedForm f;
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    EXPECT_FALSE(f.form.Command1().isDefault());
+    EXPECT_FALSE(f.form.Command1().autoDefault());
+    QTest::keyClick(&f.form.Text1(), Qt::Key_Return);
+    QTest::keyClick(&f.form.Text1(), Qt::Key_Enter);
+    EXPECT_FALSE(f.form.Timer1().Enabled());
+}
+
+TEST(Form1Run, AClickRunsTicksToArrivalThenStopsTheTimer) {
+    LoadedForm f;
+    f.form.show();
+    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+    ASSERT_TRUE(f.form.Timer1().Enabled());
+    ASSERT_TRUE(f.form.Timer1().Armed());
+
+    EXPECT_EQ(f.TicksToArrival(), 48);
+    EXPECT_FALSE(f.form.Timer1().Enabled());
+    EXPECT_FALSE(f.form.Timer1().Armed());
+    EXPECT_EQ(f.form.Motor().CurrentStep(), 48);
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("360"));
+    // Back to the right, short of a full turn by the dial's 3.14.
+    EXPECT_NEAR(f.form.Line1().X2(), 2899.994, 0.0005);
+    EXPECT_NEAR(f.form.Line1().Y2(), 1996.178, 0.0005);
+
+    std::vector<std::uint8_t> expected{0};
+    const auto cycle = Repeat({6, 12, 9, 3}, 12);
+    expected.insert(expected.end(), cycle.begin(), cycle.end());
+    EXPECT_EQ(f.port.Values(), expected);
+}
+
+TEST(Form1Run, EachTickTurnsTheNeedleAndTheReadout) {
+    LoadedForm f;
+    f.form.Text1().setText(QStringLiteral("90"));
+    f.form.Command1().click();
+    f.form.Timer1_Timer();
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("7.5"));
+    EXPECT_NEAR(f.form.Line1().X2(), 2889.744, 0.0005);
+    EXPECT_NEAR(f.form.Line1().Y2(), 2156.552, 0.0005);
+    EXPECT_EQ(f.TicksToArrival(), 11);
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("90"));
+    EXPECT_NEAR(f.form.Line1().X2(), 1700.956, 0.0005);
+    EXPECT_NEAR(f.form.Line1().Y2(), 3200.000, 0.0005);
+}
+
+TEST(Form1Run, ASecondClickWhileMovingChangesNothing) {
+    LoadedForm f;
+    f.form.show();
+    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+    for (int i = 0; i < 5; ++i) f.form.Timer1_Timer();
+    const auto deadline = f.form.Timer1().Schedule().Deadline();
+    const auto writes = f.port.Writes().size();
+
+    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+    EXPECT_TRUE(f.form.Timer1().Enabled());
+    EXPECT_EQ(f.form.Timer1().Schedule().Deadline(), deadline) << "the cadence must not restart";
+    EXPECT_EQ(f.port.Writes().size(), writes) << "a click writes nothing";
+    EXPECT_EQ(f.form.Motor().CurrentStep(), 5);
+    EXPECT_EQ(f.TicksToArrival(), 43) << "still one step per tick";
+}
+
+TEST(Form1Run, ClickingWhereTheMotorStandsGivesOneTick) {
+    LoadedForm f;
+    f.form.Text1().setText(QStringLiteral("0"));
+    f.form.Command1().click();
+    EXPECT_EQ(f.TicksToArrival(), 1);
+    EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 3})) << "the position's pattern once more";
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
+}
+
+// Every edit is a target for the next tick: the operator can send the motor back.
+TEST(Form1Run, EditingTheEntryMidMoveRetargetsOnTheNextTick) {
+    LoadedForm f;
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+    for (int i = 0; i < 10; ++i) f.form.Timer1_Timer();
+    ASSERT_EQ(f.form.Motor().CurrentStep(), 10);
+
+    f.form.Text1().setFocus();
+    f.form.Text1().selectAll();
+    QTest::keyClicks(&f.form.Text1(), QStringLiteral("0"));
+    ASSERT_EQ(f.form.Text1().text(), QStringLiteral("0"));
+    f.port.Clear();
+    f.form.Timer1_Timer();
+    EXPECT_EQ(f.form.Motor().CurrentStep(), 9);
+    EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{6});
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("67.5"));
+
+    // An emptied entry is a target of 0 as well.
+    QTest::keyClick(&f.form.Text1(), Qt::Key_Backspace);
+    ASSERT_TRUE(f.form.Text1().text().isEmpty());
+    EXPECT_EQ(f.TicksToArrival(), 9);
+    EXPECT_EQ(f.form.Motor().CurrentStep(), 0);
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
+}
+
+TEST(Form1Run, NegativeAnglesTurnTheNeedleTheOtherWay) {
+    LoadedForm f;
+    f.form.Text1().setText(QStringLiteral("-45"));
+    f.form.Command1().click();
+    EXPECT_EQ(f.TicksToArrival(), 6);
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("-45"));
+    EXPECT_LT(f.form.Line1().Y2(), 2000.0f) << "above the pivot: counter-clockwise";
+}
+
+// Pixels of the window as drawn: the needle where the position says, the dial around it.
+TEST(Form1Drawing, TheNeedleIsDrawnWhereThePositionPointsAndOverTheDial) {
+    LoadedForm f;
+    f.form.show();
+    const QColor ink = f.form.palette().color(QPalette::WindowText);
+    const auto inkAt = [&](const QImage& image, int x, int y) { return QColor(image.pixel(x, y)) == ink; };
+
+    QImage image = f.form.grab().toImage();
+    EXPECT_TRUE(inkAt(image, 150, 133)) << "needle pointing right";
+    EXPECT_FALSE(inkAt(image, 113, 170)) << "nothing below the pivot yet";
+    EXPECT_TRUE(inkAt(image, 16 + 4 + 92, 40)) << "top of the dial's circle";
+    EXPECT_TRUE(inkAt(image, 113 + 80, 133)) << "the needle is drawn over the dial's outline";
+
+    f.form.Text1().setText(QStringLiteral("90"));
+    f.form.Command1().click();
+    f.TicksToArrival();
+    image = f.form.grab().toImage();
+    EXPECT_TRUE(inkAt(image, 113, 170)) << "needle pointing down";
+    EXPECT_FALSE(inkAt(image, 150, 133)) << "the old needle is gone";
+}
+
+TEST(Form1Failure, APortFailingAtStartUpEndsLoadingWithTheError) {
+    RecordingPort port;
+    port.FailAfter(0);
+    std::vector<QString> boxes;
+    Form1 form(port, [&](const QString& message) { boxes.push_back(message); });
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(form.Load());
+    const std::string stderrText = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_TRUE(form.Failed());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("888 (0x378)"))) << boxes[0].toStdString();
+    EXPECT_NE(stderrText.find(boxes[0].toStdString()), std::string::npos) << stderrText;
+    EXPECT_FALSE(form.Timer1().Enabled());
+    EXPECT_FALSE(form.Timer1().Armed());
+    EXPECT_FALSE(form.isVisible());
+}
+
+// Through the real timer and event loop: the failing tick stops everything.
+TEST(Form1Failure, APortFailingMidMoveStopsTheTimerAndTellsTheOperator) {
+    LoadedForm f;
+    f.port.FailAfter(5);  // ticks 1-5 write, tick 6 fails
+    f.form.show();
+    ::testing::internal::CaptureStderr();
+    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+    const bool failed = QTest::qWaitFor([&] { return f.form.Failed(); }, 10000);
+    const std::string stderrText = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(failed);
+
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_TRUE(f.boxes[0].contains(QStringLiteral("888 (0x378)")));
+    EXPECT_NE(stderrText.find(f.boxes[0].toStdString()), std::string::npos) << stderrText;
+    EXPECT_FALSE(f.form.Timer1().Enabled());
+    EXPECT_FALSE(f.form.Timer1().Armed());
+    EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12, 9, 3, 6}));
+    EXPECT_EQ(f.form.Motor().CurrentStep(), 6) << "the failing tick took its step before the write";
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("37.5")) << "the dial shows the last tick that completed";
+
+    // Nothing runs after a failure: no click restarts the timer.
+    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+    EXPECT_FALSE(f.form.Timer1().Enabled());
+    QTest::qWait(50);
+    EXPECT_EQ(f.boxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace stepdial

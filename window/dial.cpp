@@ -1,0 +1,54 @@
+#include "dial.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace stepdial {
+namespace {
+
+// The dial's own approximation of pi and the needle's length in twips. The needle falls
+// about 0.18 degrees short of a full turn at 360; the operator's dial has always shown it so.
+double NeedleAngle(const SteppingController& motor) {
+    return static_cast<double>(motor.CurrentStep()) * motor.StepAngle() * 3.14 / 180;
+}
+
+// A coordinate is stored only when it is a number that single precision holds:
+// NaN means an invalid operation, an infinity a division by zero or an overflow, and
+// a finite value beyond the float range an overflow in the store itself.
+float StorableCoordinate(double value, const char* name) {
+    if (std::isnan(value)) {
+        throw std::range_error(std::string("Needle end point ") + name +
+                               ": invalid floating-point operation (not a number)");
+    }
+    if (std::isinf(value)) {
+        throw std::range_error(std::string("Needle end point ") + name +
+                               ": division by zero or overflow (infinite result)");
+    }
+    if (std::abs(value) > std::numeric_limits<float>::max()) {
+        throw std::range_error(std::string("Needle end point ") + name + ": overflow (" +
+                               AngleText(value) + " is beyond single precision)");
+    }
+    return static_cast<float>(value);
+}
+
+}  // namespace
+
+void UpdateNeedle(const SteppingController& motor, LineControl& needle) {
+    // Y2 is stored before X2 is computed: a line that refuses Y2 never sees X2.
+    needle.SetY2(StorableCoordinate(std::sin(NeedleAngle(motor)) * 1200 + needle.Y1(), "Y2"));
+    needle.SetX2(StorableCoordinate(std::cos(NeedleAngle(motor)) * 1200 + needle.X1(), "X2"));
+}
+
+void UpdateReadout(const SteppingController& motor, LabelControl& readout) {
+    readout.SetCaption(AngleText(static_cast<double>(motor.CurrentStep()) * motor.StepAngle()));
+}
+
+std::string AngleText(double degrees) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, degrees);
+    return std::string(text, result.ptr);
+}
+
+}  // namespace stepdial
