@@ -1,0 +1,19 @@
+#include <QApplication>
+
+#include "run_form.h"
+#include "simulated_port.h"
+#include "virtual_motor.h"
+#include "virtual_motor_panel.h"
+
+// The same program as stepdial, on a parallel port that exists only in memory, with the
+// motor it drives shown in a window of its own beside Form1.
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    stepdial::VirtualMotor motor;
+    stepdial::SimulatedPort port(motor);
+    stepdial::VirtualMotorPanel panel(motor, port);
+    return stepdial::RunForm1(app, port, [&panel](QWidget& form) {
+        stepdial::PlaceBeside(panel, form);
+        panel.show();
+    });
+}

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Works the real stepdial-sim as a person would: in a real X server (Xvfb), types an
+# angle into Text1, clicks the start button, and reads the needle of Form1 and the rotor
+# mark of the "Virtual motor" window back from screenshots.
+#
+#   stepdial_sim_e2e.sh PATH/TO/stepdial-sim [PICTURE.png]
+#
+# With PICTURE.png it also saves both windows after the move to 90 degrees.
+set -euo pipefail
+
+program=$(realpath "$1")
+picture=${2:+$(realpath -m "$2")}
+here=$(dirname "$(realpath "$0")")
+check="$here/sim_screenshot_check.py"
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    local status=$?
+    set +e
+    if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; fi
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/app.log" ] && sed 's/^/  stepdial-sim: /' "$work/app.log" >&2
+    exit 1
+}
+
+# Xvfb picks a free display itself and reports its number on the descriptor.
+exec 3> >(cat >"$work/display")
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+echo "Xvfb on $DISPLAY"
+
+QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# The one visible window with exactly this title.
+window_named() {
+    { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | head -n1
+}
+form="" panel=""
+for _ in $(seq 100); do
+    form=$(window_named Form1)
+    panel=$(window_named "Virtual motor")
+    [ -n "$form" ] && [ -n "$panel" ] && break
+    kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended at start-up"
+    sleep 0.1
+done
+[ -n "$form" ] || fail "no Form1 window"
+[ -n "$panel" ] || fail "no Virtual motor window"
+sleep 0.3  # let both finish their first paint
+
+geometry() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+read -r fx fy fw fh < <(geometry "$form")
+read -r px py pw ph < <(geometry "$panel")
+echo "Form1 at $fx,$fy ${fw}x$fh; Virtual motor at $px,$py ${pw}x$ph"
+
+# Side by side: the panel must not cover any part of Form1.
+if (( px < fx + fw && fx < px + pw && py < fy + fh && fy < py + ph )); then
+    fail "the Virtual motor window covers Form1"
+fi
+
+# Centres of Text1 (840, 120, 615 x 375 twips) and Command1 (120, 120, 615 x 375).
+text1=(76 20)
+command1=(28 20)
+
+enter_angle_and_start() {
+    xdotool mousemove --window "$form" "${text1[@]}" click 1
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 30 -- "$1"
+    xdotool mousemove --window "$form" "${command1[@]}" click 1
+}
+
+# Arrival takes a few dozen ticks; screenshots are taken until both windows agree with
+# the angle or the time is up.
+expect_angle() {
+    local angle=$1 shot="$work/screen.ppm"
+    for _ in $(seq 40); do
+        sleep 0.25
+        import -window root -depth 8 "ppm:$shot"
+        if python3 "$check" "$shot" --form "$fx" "$fy" --panel "$px" "$py" "$pw" "$ph" --angle "$angle" \
+            >"$work/check.log"; then
+            echo "needle and rotor at $angle degrees"
+            return 0
+        fi
+    done
+    cat "$work/check.log" >&2
+    cp "$shot" "${TMPDIR:-/tmp}/stepdial-sim-e2e-failed.ppm" 2>/dev/null || true
+    fail "needle and rotor not at $angle degrees after 10 s (screenshot: ${TMPDIR:-/tmp}/stepdial-sim-e2e-failed.ppm)"
+}
+
+# Before anything is pressed both point right.
+expect_angle 0
+
+enter_angle_and_start 90
+expect_angle 90
+
+if [ -n "$picture" ]; then
+    left=$(( fx < px ? fx : px )); top=$(( fy < py ? fy : py ))
+    right=$(( fx + fw > px + pw ? fx + fw : px + pw )); bottom=$(( fy + fh > py + ph ? fy + fh : py + ph ))
+    import -window root -crop "$((right - left + 16))x$((bottom - top + 16))+$((left > 8 ? left - 8 : 0))+$((top > 8 ? top - 8 : 0))" \
+        +repage "$picture"
+    echo "saved $picture"
+fi
+
+enter_angle_and_start -45
+expect_angle -45
+
+kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended during the test"
+echo "PASS"
