@@ -27,6 +27,10 @@ namespace stepdial {
 namespace {
 
 constexpr std::uint16_t kDataRegister = 0x378;
+constexpr std::uint16_t kControlRegister = 0x37a;
+// Control bit 5 turns the data lines into inputs on a bidirectional port; 0x0c is the
+// idle state of the other control lines (printer selected, not reset).
+constexpr std::uint8_t kDataLinesInput = 0x2c;
 
 // The motor's wiring: two neighbouring coils on, bit 0 is coil A. Written out here on
 // its own so that a wrong table in the library cannot agree with itself.
@@ -92,14 +96,19 @@ void Move(SteppingController& controller, std::string_view angle, std::int64_t w
 }
 
 // `wantHolder`: the driver client that must hold parport0 while the port is bound, and
-// "none" after it is released; empty where there is no driver.
-void CheckWholeMoves(const std::string& wantBoundTo, const std::string& wantHolder) {
+// "none" after it is released; empty where there is no driver. `leftAsInput`: another
+// program left the data lines as inputs, which the backend must overcome.
+void CheckWholeMoves(const std::string& wantBoundTo, const std::string& wantHolder, bool leftAsInput) {
     auto port = MakeHardwarePort();
     Check(port->BoundTo().empty(), "nothing bound before the first write");
 
     // A byte the start-up write must replace, so reading 0 afterwards proves it was written.
     ::outb(0xa5, kDataRegister);
     Check(ReadDataRegister() == 0xa5, "the emulated data register holds what is written to it");
+    if (leftAsInput) {
+        ::outb(kDataLinesInput, kControlRegister);
+        Check(ReadDataRegister() != 0xa5, "the data lines left as inputs no longer show the written byte");
+    }
 
     SteppingController controller(*port);
     controller.ResetMotor();
@@ -140,7 +149,7 @@ void CheckNoPortFails() {
 
 int Run(std::string_view mode) {
     // Our own window on the data register, independent of the backend's.
-    if (::ioperm(kDataRegister, 1, 1) != 0) {
+    if (::ioperm(kDataRegister, 3, 1) != 0) {
         std::perror("ioperm 0x378");
         return 2;
     }
@@ -149,10 +158,10 @@ int Run(std::string_view mode) {
     if (mode == "ppdev") {
         Check(base == "888", "the kernel driver lists parport0 at base-addr " + base);
         Check(Parport0Holder() == "none", "parport0 unclaimed before the program binds it");
-        CheckWholeMoves("/dev/parport0", "ppdev0");
+        CheckWholeMoves("/dev/parport0", "ppdev0", true);
     } else if (mode == "direct") {
         Check(!driverHasPort, "no kernel parport device");
-        CheckWholeMoves("direct port I/O", "");
+        CheckWholeMoves("direct port I/O", "", false);
     } else if (mode == "absent") {
         Check(!driverHasPort, "no kernel parport device");
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
