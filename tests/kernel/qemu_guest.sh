@@ -84,7 +84,9 @@ prepare() {
     need dpkg-deb tar xz cpio readelf qemu-system-x86_64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
-    [ -x /bin/busybox ] && is_static /bin/busybox || die "/bin/busybox is not the static one: install busybox-static"
+    if ! [ -x /bin/busybox ] || ! is_static /bin/busybox; then
+        die "/bin/busybox is not the static one: install busybox-static"
+    fi
 
     local deb
     deb="$(fetch_kernel_package "$work")"
@@ -107,9 +109,12 @@ prepare() {
 boot() {
     local work="$1" boot="$2"
     need qemu-system-x86_64 timeout
-    [ -f "$work/initramfs.cpio" ] && [ -e "$work/vmlinuz" ] || die "guest not prepared in $work"
+    if ! [ -f "$work/initramfs.cpio" ] || ! [ -e "$work/vmlinuz" ]; then
+        die "guest not prepared in $work"
+    fi
 
     local port=()
+    # shellcheck disable=SC2054 # the commas are qemu's own option syntax
     case "$boot" in
     ppdev | direct) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x378,irq=7) ;;
     absent) ;;
