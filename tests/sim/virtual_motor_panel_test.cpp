@@ -17,20 +17,7 @@
 namespace stepdial {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "sim_panel_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-// Base first, so the application exists before any widget member is built.
-struct WithApp {
-    WithApp() { App(); }
-};
-
-struct Sim : WithApp {
+struct Sim {
     VirtualMotor motor;
     SimulatedPort port{motor};
     VirtualMotorPanel panel{motor, port};
@@ -96,7 +83,6 @@ struct MarkCase {
 class RotorDrawing : public ::testing::TestWithParam<MarkCase> {};
 
 TEST_P(RotorDrawing, MarkPointsAtTheAngleClockwiseFromRight) {
-    App();
     RotorView rotor;
     rotor.resize(180, 180);
     rotor.SetAngle(GetParam().degrees);
@@ -124,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Angles, RotorDrawing,
 
 // Runs the event loop until something quits it, or `limitMs` passes (then returns -1).
 int RunLoop(int limitMs) {
-    QTimer::singleShot(limitMs, &App(), [] { QCoreApplication::exit(-1); });
+    QTimer::singleShot(limitMs, qApp, [] { QCoreApplication::exit(-1); });
     return QCoreApplication::exec();
 }
 
