@@ -1,0 +1,85 @@
+// Measures the window's step timer as the event loop really delivers it: the interval
+// between ticks (mean, median, 99th percentile, extremes), the drift of the last tick
+// against its deadline on the grid, how many deadlines were skipped, and the CPU time
+// the process spends per tick; then the CPU time of a second with the timer disabled.
+//
+//   timer_cadence [TICKS]   (640 by default: ten seconds at 64 ticks a second)
+#include <QCoreApplication>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <numeric>
+#include <vector>
+
+#include "tick_timer.h"
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+nanoseconds CpuTime() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + nanoseconds(t.tv_nsec);
+}
+
+double Ms(nanoseconds d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Us(nanoseconds d) { return std::chrono::duration<double, std::micro>(d).count(); }
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const std::size_t ticks = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 640;
+    if (ticks < 2) return 2;
+
+    std::vector<nanoseconds> at;
+    at.reserve(ticks);
+    stepdial::TickTimer* self = nullptr;
+    stepdial::TickTimer timer([&] {
+        at.push_back(stepdial::TickTimer::MonotonicNow());
+        if (at.size() == ticks) {
+            self->SetEnabled(false);
+            app.quit();
+        }
+    });
+    self = &timer;
+
+    const nanoseconds cpuBefore = CpuTime();
+    const nanoseconds start = stepdial::TickTimer::MonotonicNow();
+    timer.SetEnabled(true);
+    app.exec();
+    const nanoseconds cpuTicking = CpuTime() - cpuBefore;
+
+    std::vector<nanoseconds> intervals;
+    intervals.push_back(at.front() - start);
+    for (std::size_t i = 1; i < at.size(); ++i) intervals.push_back(at[i] - at[i - 1]);
+    std::vector<nanoseconds> sorted = intervals;
+    std::sort(sorted.begin(), sorted.end());
+    const auto percentile = [&](double p) { return sorted[static_cast<std::size_t>(p * (sorted.size() - 1))]; };
+    const nanoseconds total = at.back() - start;
+    const nanoseconds ideal = stepdial::TickTimer::kPeriod * static_cast<long>(ticks);
+    const nanoseconds mean = std::accumulate(intervals.begin(), intervals.end(), nanoseconds{0}) /
+                             static_cast<long>(intervals.size());
+
+    std::printf("ticks %zu, asked interval %d ms, period %.3f ms\n", ticks, timer.Interval(),
+                Ms(stepdial::TickTimer::kPeriod));
+    std::printf("interval ms: mean %.3f  median %.3f  p99 %.3f  min %.3f  max %.3f\n", Ms(mean),
+                Ms(percentile(0.5)), Ms(percentile(0.99)), Ms(sorted.front()), Ms(sorted.back()));
+    std::printf("%zu ticks took %.4f s against %.4f s: drift %+.3f ms (%+.4f %%), steps/s %.3f\n", ticks,
+                total.count() / 1e9, ideal.count() / 1e9, Ms(total - ideal),
+                100.0 * (total - ideal).count() / ideal.count(), ticks / (total.count() / 1e9));
+    std::printf("deadlines skipped after late ticks: %lld\n", static_cast<long long>(timer.Schedule().Skipped()));
+    std::printf("CPU while ticking: %.3f ms in all, %.2f us per tick\n", Ms(cpuTicking),
+                Us(cpuTicking / static_cast<long>(ticks)));
+
+    // Disabled, the timer must cost nothing: one second of the bare event loop.
+    const nanoseconds cpuIdleBefore = CpuTime();
+    QTimer::singleShot(1000, &app, &QCoreApplication::quit);
+    app.exec();
+    std::printf("CPU in 1 s with the timer disabled: %.3f ms\n", Ms(CpuTime() - cpuIdleBefore));
+    return 0;
+}
