@@ -1,6 +1,6 @@
 #!/bin/busybox sh
 # The emulated machine's first and only process. The boot to run comes on the kernel
-# command line (stepdial.boot=ppdev|direct|absent); the verdict leaves through the
+# command line (stepdial.boot=ppdev|second|direct|absent); the verdict leaves through the
 # isa-debug-exit device at 0xf4, whose value becomes qemu's exit status.
 
 /bin/busybox --install -s /bin
@@ -24,7 +24,7 @@ done
 echo "stepdial-guest: boot '$boot' on $(uname -r)"
 
 case "$boot" in
-ppdev)
+ppdev | second)
     # The order the module dependencies dictate.
     for module in parport parport_pc ppdev; do
         insmod "/lib/modules/$module.ko" || { echo "stepdial-guest: insmod $module failed"; verdict 3; }

@@ -4,6 +4,7 @@
 // driver put it there.
 //
 //   port_check ppdev    the kernel's parport driver has the port: binding by base-addr
+//   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check absent   no port at all: the start-up write must fail with a clear message
 
@@ -28,6 +29,8 @@ namespace {
 
 constexpr std::uint16_t kDataRegister = 0x378;
 constexpr std::uint16_t kControlRegister = 0x37a;
+// LPT2, a port the motor is not on: it must never be written.
+constexpr std::uint16_t kOtherDataRegister = 0x278;
 // Control bit 5 turns the data lines into inputs on a bidirectional port; 0x0c is the
 // idle state of the other control lines (printer selected, not reset).
 constexpr std::uint8_t kDataLinesInput = 0x2c;
@@ -56,8 +59,14 @@ std::string ReadWord(const std::filesystem::path& file) {
     return word;
 }
 
-// Which driver client holds parport0 now: "none" when nobody has claimed it.
-std::string Parport0Holder() { return ReadWord("/proc/sys/dev/parport/parport0/devices/active"); }
+std::string BaseAddressOf(const std::string& parport) {
+    return ReadWord("/proc/sys/dev/parport/" + parport + "/base-addr");
+}
+
+// Which driver client holds the kernel port now: "none" when nobody has claimed it.
+std::string HolderOf(const std::string& parport) {
+    return ReadWord("/proc/sys/dev/parport/" + parport + "/devices/active");
+}
 
 std::string Hex(unsigned value) {
     char text[8];
@@ -95,17 +104,26 @@ void Move(SteppingController& controller, std::string_view angle, std::int64_t w
               " (want " + std::to_string(wantTicks) + " to " + std::to_string(wantEnd) + ")");
 }
 
-// `wantHolder`: the driver client that must hold parport0 while the port is bound, and
-// "none" after it is released; empty where there is no driver. `leftAsInput`: another
-// program left the data lines as inputs, which the backend must overcome.
-void CheckWholeMoves(const std::string& wantBoundTo, const std::string& wantHolder, bool leftAsInput) {
+struct Expected {
+    std::string boundTo;
+    std::string parport;  // the kernel's name of the port at 0x378; empty without a driver
+    std::string holder;   // the driver client that holds it while the program has it bound
+    bool leftAsInput;     // another program left the data lines as inputs
+};
+
+void CheckWholeMoves(const Expected& want) {
+    if (!want.parport.empty()) {
+        Check(BaseAddressOf(want.parport) == "888", "the kernel lists " + want.parport + " at base-addr " +
+                                                        BaseAddressOf(want.parport) + ", want 888");
+        Check(HolderOf(want.parport) == "none", want.parport + " unclaimed before the program binds it");
+    }
     auto port = MakeHardwarePort();
     Check(port->BoundTo().empty(), "nothing bound before the first write");
 
     // A byte the start-up write must replace, so reading 0 afterwards proves it was written.
     ::outb(0xa5, kDataRegister);
     Check(ReadDataRegister() == 0xa5, "the emulated data register holds what is written to it");
-    if (leftAsInput) {
+    if (want.leftAsInput) {
         ::outb(kDataLinesInput, kControlRegister);
         Check(ReadDataRegister() != 0xa5, "the data lines left as inputs no longer show the written byte");
     }
@@ -113,9 +131,10 @@ void CheckWholeMoves(const std::string& wantBoundTo, const std::string& wantHold
     SteppingController controller(*port);
     controller.ResetMotor();
     Check(ReadDataRegister() == 0, "start-up byte: port holds " + Hex(ReadDataRegister()) + ", want 0x00");
-    Check(port->BoundTo() == wantBoundTo, "bound to \"" + port->BoundTo() + "\", want \"" + wantBoundTo + "\"");
-    if (!wantHolder.empty()) {
-        Check(Parport0Holder() == wantHolder, "parport0 held by " + Parport0Holder() + ", want " + wantHolder);
+    Check(port->BoundTo() == want.boundTo, "bound to \"" + port->BoundTo() + "\", want \"" + want.boundTo + "\"");
+    if (!want.parport.empty()) {
+        Check(HolderOf(want.parport) == want.holder,
+              want.parport + " held by " + HolderOf(want.parport) + ", want " + want.holder);
     }
 
     Move(controller, "360", 48, 48);
@@ -126,8 +145,9 @@ void CheckWholeMoves(const std::string& wantBoundTo, const std::string& wantHold
     port.reset();
     Check(ReadDataRegister() == CoilsAt(-6),
           "after the port is released it still holds " + Hex(ReadDataRegister()) + ", want " + Hex(CoilsAt(-6)));
-    if (!wantHolder.empty()) {
-        Check(Parport0Holder() == "none", "parport0 held by " + Parport0Holder() + " after the release, want none");
+    if (!want.parport.empty()) {
+        Check(HolderOf(want.parport) == "none",
+              want.parport + " held by " + HolderOf(want.parport) + " after the release, want none");
     }
 }
 
@@ -153,21 +173,27 @@ int Run(std::string_view mode) {
         std::perror("ioperm 0x378");
         return 2;
     }
-    const std::string base = ReadWord("/proc/sys/dev/parport/parport0/base-addr");
-    const bool driverHasPort = base != "(none)";
+    const bool driverHasPort = std::filesystem::exists("/proc/sys/dev/parport/parport0");
     if (mode == "ppdev") {
-        Check(base == "888", "the kernel driver lists parport0 at base-addr " + base);
-        Check(Parport0Holder() == "none", "parport0 unclaimed before the program binds it");
-        CheckWholeMoves("/dev/parport0", "ppdev0", true);
+        CheckWholeMoves({"/dev/parport0", "parport0", "ppdev0", true});
+    } else if (mode == "second") {
+        if (::ioperm(kOtherDataRegister, 1, 1) != 0) {
+            std::perror("ioperm 0x278");
+            return 2;
+        }
+        ::outb(0x5a, kOtherDataRegister);
+        Check(BaseAddressOf("parport0") == "632", "LPT2 is parport0 (base-addr " + BaseAddressOf("parport0") + ")");
+        CheckWholeMoves({"/dev/parport1", "parport1", "ppdev1", false});
+        Check(::inb(kOtherDataRegister) == 0x5a, "LPT2 was left alone (holds " + Hex(::inb(kOtherDataRegister)) + ")");
     } else if (mode == "direct") {
         Check(!driverHasPort, "no kernel parport device");
-        CheckWholeMoves("direct port I/O", "", false);
+        CheckWholeMoves({"direct port I/O", "", "", false});
     } else if (mode == "absent") {
         Check(!driverHasPort, "no kernel parport device");
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|direct|absent\n");
+        std::fprintf(stderr, "usage: port_check ppdev|second|direct|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);

@@ -3,7 +3,7 @@
 # Debian kernel under qemu with an emulated port at 0x378 and runs port_check in it.
 #
 #   qemu_guest.sh prepare WORKDIR PORT_CHECK   fetch the kernel, build the initramfs
-#   qemu_guest.sh boot WORKDIR BOOT            boot once; BOOT is ppdev, direct or absent
+#   qemu_guest.sh boot WORKDIR BOOT            boot once; BOOT is ppdev, second, direct or absent
 #
 # Everything comes from Debian's packages; the kernel package is only unpacked here,
 # never installed. Any failure, a download included, fails the test.
@@ -80,7 +80,8 @@ unpack_kernel() {
 }
 
 prepare() {
-    local work="$1" program="$2"
+    local work program="$2"
+    mkdir -p "$1" && work="$(cd "$1" && pwd)"
     need dpkg-deb tar xz cpio readelf qemu-system-x86_64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
@@ -107,7 +108,8 @@ prepare() {
 }
 
 boot() {
-    local work="$1" boot="$2"
+    local work boot="$2"
+    work="$(cd "$1" && pwd)" || die "no guest in $1"
     need qemu-system-x86_64 timeout
     if ! [ -f "$work/initramfs.cpio" ] || ! [ -e "$work/vmlinuz" ]; then
         die "guest not prepared in $work"
@@ -117,6 +119,10 @@ boot() {
     # shellcheck disable=SC2054 # the commas are qemu's own option syntax
     case "$boot" in
     ppdev | direct) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x378,irq=7) ;;
+    # Two ports, LPT2 numbered parport0 and ours parport1: the machine's ACPI tables list
+    # the ISA ports in the reverse order of these options (seen with qemu 7.2).
+    second) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,index=0,iobase=0x378,irq=7
+                  -chardev null,id=lpt2 -device isa-parallel,chardev=lpt2,index=1,iobase=0x278,irq=5) ;;
     absent) ;;
     *) die "unknown boot '$boot'" ;;
     esac
@@ -156,6 +162,6 @@ boot() {
 
 case "${1:-}" in
 prepare) [ $# -eq 3 ] || die "usage: $0 prepare WORKDIR PORT_CHECK"; prepare "$2" "$3" ;;
-boot) [ $# -eq 3 ] || die "usage: $0 boot WORKDIR ppdev|direct|absent"; boot "$2" "$3" ;;
-*) die "usage: $0 prepare WORKDIR PORT_CHECK | boot WORKDIR ppdev|direct|absent" ;;
+boot) [ $# -eq 3 ] || die "usage: $0 boot WORKDIR ppdev|second|direct|absent"; boot "$2" "$3" ;;
+*) die "usage: $0 prepare WORKDIR PORT_CHECK | boot WORKDIR ppdev|second|direct|absent" ;;
 esac
