@@ -43,9 +43,17 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
+for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat "$work/xvfb.log")"
 echo "Xvfb on $DISPLAY"
 
-QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
+# Under the sanitizer build, leaks inside the libraries Qt loads are not the program's.
+LSAN_OPTIONS="suppressions=$here/sim_lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+    QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
 
 # The one visible window with exactly this title.
@@ -125,4 +133,27 @@ enter_angle_and_start -45
 expect_angle -45
 
 kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended during the test"
+
+# The panel only shows: closing it leaves Form1 and the program running.
+python3 "$here/sim_close_window.py" "$panel" || fail "cannot send the close request to Virtual motor"
+sleep 0.5
+kill -0 "$app_pid" 2>/dev/null || fail "closing the Virtual motor window ended the program"
+[ -z "$(window_named "Virtual motor")" ] || fail "the Virtual motor window did not close"
+[ -n "$(window_named Form1)" ] || fail "Form1 went away with the Virtual motor window"
+enter_angle_and_start 0
+sleep 1
+kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended when moving without its panel"
+
+# Closing Form1 ends the program, with status 0.
+python3 "$here/sim_close_window.py" "$form" || fail "cannot send the close request to Form1"
+for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "stepdial-sim still runs 10 s after Form1 was closed"
+status=0
+wait "$app_pid" || status=$?
+app_pid=""
+[ "$status" -eq 0 ] || fail "stepdial-sim ended with status $status after Form1 was closed"
+
 echo "PASS"
