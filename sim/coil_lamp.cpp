@@ -1,6 +1,7 @@
 #include "coil_lamp.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace stepdial {
 namespace {
