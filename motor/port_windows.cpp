@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include <stdexcept>
+#include <string>
 
 #include "hardware_port.h"
 #include "port_error.h"
@@ -11,9 +11,11 @@ namespace {
 #ifdef _WIN64
 constexpr wchar_t kLibrary[] = L"inpoutx64.dll";
 constexpr char kLibraryName[] = "inpoutx64.dll";
+constexpr char kBitness[] = "64-bit";
 #else
 constexpr wchar_t kLibrary[] = L"inpout32.dll";
 constexpr char kLibraryName[] = "inpout32.dll";
+constexpr char kBitness[] = "32-bit";
 #endif
 
 // Out32(port, value): both 16-bit, __stdcall (which x64 ignores), returns nothing.
@@ -32,6 +34,9 @@ public:
         ::LocalFree(text);
         while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
             result.pop_back();
+        // Some texts name the file as an insert ("%1 is not a valid Win32 application").
+        if (const auto insert = result.find("%1"); insert != std::string::npos)
+            result.replace(insert, 2, kLibraryName);
         return result + " (error " + std::to_string(code) + ")";
     }
 };
@@ -39,6 +44,40 @@ public:
 std::error_code WindowsError(DWORD code) {
     static const WindowsErrorCategory category;
     return {static_cast<int>(code), category};
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                          nullptr, nullptr);
+    return result;
+}
+
+std::string ModulePath(HMODULE module) {
+    std::wstring path(32768, L'\0');
+    path.resize(::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+    return Utf8(path);
+}
+
+// The folder the loader searches first, so the message can name where the library goes.
+std::string ProgramFolder() {
+    const std::string program = ModulePath(nullptr);
+    const auto slash = program.find_last_of("\\/");
+    return slash == std::string::npos ? program : program.substr(0, slash);
+}
+
+// The full path of a copy of the library in the current directory, empty when there
+// is none. Operators often start the program from the folder they unpacked the
+// library into, and "not found" alone would send them looking for a missing file.
+std::string InCurrentDirectory() {
+    if (::GetFileAttributesW(kLibrary) == INVALID_FILE_ATTRIBUTES) return {};
+    std::wstring path(32768, L'\0');
+    const DWORD length = ::GetFullPathNameW(kLibrary, static_cast<DWORD>(path.size()), path.data(), nullptr);
+    path.resize(length);
+    return Utf8(path);
 }
 
 // Binds the port library by name at the first write and keeps it for every later one.
@@ -62,20 +101,36 @@ private:
         library_ = ::LoadLibraryExW(kLibrary, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
         if (!library_) {
             const DWORD error = ::GetLastError();
+            const std::string folder = ProgramFolder();
             if (error == ERROR_BAD_EXE_FORMAT) {
                 throw PortError(WindowsError(error), address, kLibraryName,
-                                "the library is built for another bitness",
-                                std::string("Put the ") + (sizeof(void*) == 8 ? "64" : "32") +
-                                    "-bit " + kLibraryName + " beside the program.");
+                                std::string("the library is built for another bitness than this ") +
+                                    kBitness + " program",
+                                std::string("Put the ") + kBitness + " " + kLibraryName + " in " + folder +
+                                    ".");
             }
-            throw PortError(WindowsError(error), address, kLibraryName, "cannot load the port library",
-                            std::string("Put ") + kLibraryName + " beside the program.");
+            if (const std::string planted = InCurrentDirectory(); !planted.empty()) {
+                throw PortError(WindowsError(error), address, kLibraryName,
+                                "the library is only in the current directory (" + planted +
+                                    "), which is never searched for it",
+                                std::string("Move ") + kLibraryName + " into the program's folder, " +
+                                    folder + ".");
+            }
+            throw PortError(WindowsError(error), address, kLibraryName,
+                            "cannot load the port library from the program's folder or System32",
+                            std::string("Put ") + kLibraryName + " in " + folder + ".");
         }
         out32_ = reinterpret_cast<Out32Function>(
             reinterpret_cast<void*>(::GetProcAddress(library_, "Out32")));
         if (!out32_) {
             const DWORD error = ::GetLastError();
-            throw PortError(WindowsError(error), address, kLibraryName, "the library holds no Out32",
+            // Named in full: the loader may have taken it from System32 rather than
+            // from beside the program, and that is the copy to replace.
+            const std::string found = ModulePath(library_);
+            ::FreeLibrary(library_);
+            library_ = nullptr;
+            throw PortError(WindowsError(error), address, kLibraryName,
+                            "the library " + found + " holds no Out32",
                             std::string("Replace it with the inpout ") + kLibraryName +
                                 " that exports Out32.");
         }

@@ -1,0 +1,83 @@
+// Runs from a folder that holds the stand-in inpoutx64.dll beside the program.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hardware_port.h"
+#include "stepping_controller.h"
+#include "windows_port_test_support.h"
+
+namespace stepdial::testing {
+namespace {
+
+using Calls = std::vector<std::pair<int, int>>;
+
+// Ticks until the controller arrives; a move that never arrives fails instead of hanging.
+void MoveTo(SteppingController& controller, const char* angle) {
+    for (int tick = 0; tick < 1000; ++tick) {
+        controller.StepMotor(angle);
+        if (controller.HasArrived()) return;
+    }
+    FAIL() << "no arrival at " << angle << " within 1000 ticks";
+}
+
+Calls Repeated(std::initializer_list<int> bytes, int times) {
+    Calls calls;
+    for (int i = 0; i < times; ++i)
+        for (int byte : bytes) calls.emplace_back(888, byte);
+    return calls;
+}
+
+TEST(WindowsPortBinding, TheLibraryIsBoundByNameAtTheFirstWriteAndNotBefore) {
+    PortRecord record("binding");
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    EXPECT_FALSE(PortLibraryLoaded()) << "loaded before any write";
+    EXPECT_EQ(port->BoundTo(), "");
+    EXPECT_FALSE(record.Exists());
+
+    controller.ResetMotor();
+
+    ASSERT_TRUE(PortLibraryLoaded());
+    EXPECT_EQ(port->BoundTo(), "inpoutx64.dll");
+    std::wstring loaded(32768, L'\0');
+    loaded.resize(::GetModuleFileNameW(::GetModuleHandleW(kPortLibrary), loaded.data(),
+                                       static_cast<DWORD>(loaded.size())));
+    EXPECT_EQ(std::filesystem::path(loaded).parent_path(), ProgramFolder());
+    EXPECT_EQ(record.Calls(), (Calls{{888, 0}}));
+}
+
+TEST(WindowsPortBinding, TheStartUpByteAndWholeMovesReachTheDataRegister) {
+    PortRecord record("moves");
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    controller.ResetMotor();
+    const HMODULE boundAtStartUp = ::GetModuleHandleW(kPortLibrary);
+
+    MoveTo(controller, "360");
+    MoveTo(controller, "0");
+
+    Calls expected{{888, 0}};
+    const Calls up = Repeated({6, 12, 9, 3}, 12);
+    const Calls down = Repeated({9, 12, 6, 3}, 12);
+    expected.insert(expected.end(), up.begin(), up.end());
+    expected.insert(expected.end(), down.begin(), down.end());
+    EXPECT_EQ(record.Calls(), expected);
+    // One binding serves every write: the library was not loaded again or replaced.
+    EXPECT_EQ(::GetModuleHandleW(kPortLibrary), boundAtStartUp);
+}
+
+TEST(WindowsPortBinding, ThePortReleasesTheLibraryWhenItGoes) {
+    PortRecord record("release");
+    {
+        auto port = MakeHardwarePort();
+        port->Out32(888, 0);
+        ASSERT_TRUE(PortLibraryLoaded());
+    }
+    EXPECT_FALSE(PortLibraryLoaded());
+}
+
+}  // namespace
+}  // namespace stepdial::testing

@@ -1,0 +1,28 @@
+// Runs from a folder with no inpoutx64.dll, and none in the current directory either.
+#include <gtest/gtest.h>
+
+#include "hardware_port.h"
+#include "windows_port_test_support.h"
+
+namespace stepdial::testing {
+namespace {
+
+TEST(WindowsPortWithoutLibrary, TheStartUpWriteTellsWhereToPutTheLibrary) {
+    auto port = MakeHardwarePort();
+    const PortError error = FirstWriteError(*port);
+    EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
+    ExpectMentions(error.what(), {"I/O port 888 (0x378): inpoutx64.dll: ",
+                                  "cannot load the port library from the program's folder or System32",
+                                  "(error 126)", "Put inpoutx64.dll in " + Utf8(ProgramFolder()) + "."});
+    EXPECT_EQ(port->BoundTo(), "");
+}
+
+TEST(WindowsPortWithoutLibrary, EveryLaterWriteFailsTheSameWay) {
+    auto port = MakeHardwarePort();
+    const std::string first = FirstWriteError(*port).what();
+    EXPECT_EQ(FirstWriteError(*port).what(), first);
+    EXPECT_FALSE(PortLibraryLoaded());
+}
+
+}  // namespace
+}  // namespace stepdial::testing

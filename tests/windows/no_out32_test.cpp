@@ -1,0 +1,31 @@
+// Runs from a folder whose inpoutx64.dll exports no Out32.
+#include <gtest/gtest.h>
+
+#include "hardware_port.h"
+#include "windows_port_test_support.h"
+
+namespace stepdial::testing {
+namespace {
+
+TEST(WindowsPortWithoutOut32, TheStartUpWriteNamesTheMissingEntry) {
+    auto port = MakeHardwarePort();
+    const PortError error = FirstWriteError(*port);
+    EXPECT_EQ(error.code().value(), ERROR_PROC_NOT_FOUND);
+    ExpectMentions(error.what(),
+                   {"I/O port 888 (0x378): inpoutx64.dll: ",
+                    "the library " + Utf8(ProgramFolder() / "inpoutx64.dll") + " holds no Out32", "(error 127)",
+                    "Replace it with the inpout inpoutx64.dll that exports Out32."});
+    EXPECT_EQ(port->BoundTo(), "");
+}
+
+// A failed binding must not leave a half-bound port that a retry would call through.
+TEST(WindowsPortWithoutOut32, TheLibraryIsReleasedAndARetryFailsTheSameWay) {
+    auto port = MakeHardwarePort();
+    const std::string first = FirstWriteError(*port).what();
+    EXPECT_FALSE(PortLibraryLoaded());
+    EXPECT_EQ(FirstWriteError(*port).what(), first);
+    EXPECT_FALSE(PortLibraryLoaded());
+}
+
+}  // namespace
+}  // namespace stepdial::testing
