@@ -32,8 +32,8 @@ ppdev | second)
     [ -c /dev/parport0 ] || { echo "stepdial-guest: no /dev/parport0"; ls -l /dev; verdict 3; }
     ;;
 absent)
-    # The drivers as a distribution loads them; with no port, parport_pc finds nothing
-    # and may refuse to load, which is part of what is being shown.
+    # The drivers loaded as a distribution would: they find no port (parport_pc may even
+    # refuse to load), and the backend must still fail with its own message.
     for module in parport parport_pc ppdev; do
         insmod "/lib/modules/$module.ko" || echo "stepdial-guest: insmod $module refused"
     done
@@ -42,5 +42,7 @@ direct) ;;
 *) echo "stepdial-guest: unknown boot"; verdict 3 ;;
 esac
 
+# Kernel messages from here on would cut into the lines the host reads the result from.
+dmesg -n 1
 /bin/port_check "$boot"
 verdict $?
