@@ -12,8 +12,10 @@ work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
 cleanup() {
-    if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    # Errors here must not stop the cleanup half-way and leave the X server running.
+    set +e
+    if [ -n "$app_pid" ]; then kill "$app_pid"; wait "$app_pid"; fi 2>/dev/null
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid"; wait "$xvfb_pid"; fi 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -24,6 +26,7 @@ xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
+xdpyinfo >/dev/null 2>&1 || { echo "the X server on $DISPLAY does not answer" >&2; exit 1; }
 
 QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -14,8 +14,10 @@ xvfb_pid=""
 app_pid=""
 cleanup() {
     local status=$?
-    if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    # Errors here must not stop the cleanup half-way and leave the X server running.
+    set +e
+    if [ -n "$app_pid" ]; then kill "$app_pid"; wait "$app_pid"; fi 2>/dev/null
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid"; wait "$xvfb_pid"; fi 2>/dev/null
     rm -rf "$work"
     exit "$status"
 }
@@ -45,6 +47,8 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
 echo "Xvfb on $DISPLAY"
 
 QT_QPA_PLATFORM=xcb "$program" >"$work/stdout" 2>"$work/stderr" &
