@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
     stepdial::SimulatedPort port(motor);
     stepdial::VirtualMotorPanel panel(motor, port);
     return stepdial::RunForm1(app, port, [&panel](QWidget& form) {
-        stepdial::PlaceBeside(panel, form);
+        panel.KeepBeside(form);
         panel.show();
     });
 }

@@ -1,5 +1,6 @@
 #include "virtual_motor_panel.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -66,6 +67,21 @@ void VirtualMotorPanel::Refresh() {
                          .arg(motor_.Steps())
                          .arg(motor_.Stalls()));
     rotor_->SetAngle(motor_.AngleDegrees());
+}
+
+void VirtualMotorPanel::KeepBeside(QWidget& form) {
+    if (form_) form_->removeEventFilter(this);
+    form_ = &form;
+    form.installEventFilter(this);
+    PlaceBeside(*this, form);
+}
+
+bool VirtualMotorPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_ && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        PlaceBeside(*this, *form_);
+    }
+    return false;
 }
 
 void PlaceBeside(QWidget& panel, const QWidget& form) {

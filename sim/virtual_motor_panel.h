@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -26,11 +27,19 @@ public:
     // Copies the motor's state into the lamps, texts and rotor.
     void Refresh();
 
+    // Places the panel beside `form` now and again whenever the form moves or changes
+    // size while the panel is open: a window manager places and frames a new window only
+    // after it is shown, often somewhere else than where it was created.
+    void KeepBeside(QWidget& form);
+
     const std::array<CoilLamp*, 4>& Lamps() const { return lamps_; }
     const RotorView& Rotor() const { return *rotor_; }
     QString ByteText() const { return byte_->text(); }
     QString CountsText() const { return counts_->text(); }
     QString AngleText() const { return angle_->text(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const VirtualMotor& motor_;
@@ -40,6 +49,7 @@ private:
     QLabel* angle_;
     QLabel* counts_;
     RotorView* rotor_;
+    QPointer<QWidget> form_;
 };
 
 // Puts `panel` right of `form`'s frame without covering it; on a screen too narrow for

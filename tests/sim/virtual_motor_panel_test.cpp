@@ -162,6 +162,37 @@ TEST_P(PlacedBeside, WithinTheScreenAndNotCoveringTheForm) {
     EXPECT_EQ(panel.top(), form.frameGeometry().top());
 }
 
+// A window manager shows a new window first and places it afterwards: the panel moves
+// along with the form's later moves and resizes while it is open.
+TEST(VirtualMotorPanel, KeepsBesideTheFormWhenTheFormMoves) {
+    Sim sim;
+    QWidget form;
+    form.resize(230, 269);
+    form.move(0, 0);
+    form.show();
+    sim.panel.KeepBeside(form);
+    sim.panel.show();
+    ASSERT_GT(sim.panel.frameGeometry().left(), form.frameGeometry().right());
+
+    for (const QPoint to : {QPoint(300, 120), QPoint(40, 10), QPoint(520, 60)}) {
+        form.move(to);
+        QCoreApplication::processEvents();
+        const QRect panel = sim.panel.frameGeometry();
+        EXPECT_FALSE(panel.intersects(form.frameGeometry())) << "form at " << to.x() << "," << to.y();
+        EXPECT_EQ(panel.top(), form.frameGeometry().top()) << "form at " << to.x() << "," << to.y();
+    }
+    form.resize(400, 269);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sim.panel.frameGeometry().intersects(form.frameGeometry())) << "after the form grew";
+
+    // Once the operator has closed the panel it stays where it was.
+    sim.panel.close();
+    const QPoint closedAt = sim.panel.pos();
+    form.move(0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sim.panel.pos(), closedAt);
+}
+
 INSTANTIATE_TEST_SUITE_P(FormPositions, PlacedBeside,
                          ::testing::Values(Placement{{0, 0}, true}, Placement{{100, 40}, true},
                                            // No room to the right of the form: the left side.
