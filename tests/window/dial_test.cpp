@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -127,16 +131,34 @@ TEST(AngleText, ShortestTextOfTheDouble) {
     for (const auto& [value, text] : cases) EXPECT_EQ(AngleText(value), text) << value;
 }
 
+// A locale whose decimal separator is a comma: an installed one, or else one built for
+// this test from the system's locale sources (the locales package).
+bool UseCommaLocale(const std::filesystem::path& scratch) {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name)) return true;
+    }
+    const std::string command = "localedef -i de_DE -f UTF-8 '" + (scratch / "de_DE.UTF-8").string() +
+                                "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    ::setenv("LOCPATH", scratch.c_str(), 1);
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+
 // An operator whose desktop writes 7,5 still reads 7.5.
 TEST(AngleText, PointWhateverTheLocale) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const auto scratch = std::filesystem::temp_directory_path() / ("stepdial-locale-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(scratch);
+    const bool comma = UseCommaLocale(scratch);
+    if (comma) {
+        ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+        EXPECT_EQ(AngleText(97.5), "97.5");
+        EXPECT_EQ(AngleText(-7.5), "-7.5");
     }
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-    EXPECT_EQ(AngleText(97.5), "97.5");
-    EXPECT_EQ(AngleText(-7.5), "-7.5");
     std::setlocale(LC_ALL, saved.c_str());
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(scratch);
+    if (!comma) GTEST_SKIP() << "no locale with a decimal comma, and localedef could not build one";
 }
 
 }  // namespace
