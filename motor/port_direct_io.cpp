@@ -25,8 +25,9 @@ void DirectIoPort::Out32(std::uint16_t /*address*/, std::uint8_t value) {
     if (::inb(address_) != value) {
         throw PortError(std::make_error_code(std::errc::no_such_device), address_,
                         "direct port I/O", "no parallel port answers at this address",
-                        "Enable the parallel port in the BIOS setup and check its address, "
-                        "or load the parport_pc and ppdev modules.");
+                        "Enable the parallel port in the BIOS setup and check that it sits at "
+                        "this address; with the parport_pc module loaded, /proc/sys/dev/parport "
+                        "lists the ports the kernel found.");
     }
     answered_ = true;
 }

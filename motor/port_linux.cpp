@@ -16,7 +16,10 @@ namespace {
 class LinuxPort : public HardwarePort {
 public:
     void Out32(std::uint16_t address, std::uint8_t value) override {
-        if (!bound_) Bind(address);
+        if (!bound_) {
+            BindAndWrite(address, value);
+            return;
+        }
         if (address != address_) {
             throw std::invalid_argument("port bound to " + DescribeAddress(address_) +
                                         " was asked to write " + DescribeAddress(address));
@@ -27,20 +30,27 @@ public:
     std::string BoundTo() const override { return boundTo_; }
 
 private:
-    void Bind(std::uint16_t address) {
+    // The binding counts only once its first write went through: a direct-I/O port that
+    // does not answer is no binding at all.
+    void BindAndWrite(std::uint16_t address, std::uint8_t value) {
+        std::unique_ptr<Port> port;
+        std::string boundTo;
         if (const auto device = FindParportDevice(address)) {
-            bound_ = std::make_unique<PpdevPort>(*device, address);
-            boundTo_ = device->string();
+            port = std::make_unique<PpdevPort>(*device, address);
+            boundTo = device->string();
         } else {
 #ifdef STEPDIAL_HAVE_DIRECT_IO
-            bound_ = std::make_unique<DirectIoPort>(address);
-            boundTo_ = "direct port I/O";
+            port = std::make_unique<DirectIoPort>(address);
+            boundTo = "direct port I/O";
 #else
             throw PortError(std::make_error_code(std::errc::no_such_device), address,
                             "/proc/sys/dev/parport", "no parport device has this address",
                             "Load the parport_pc and ppdev modules (sudo modprobe parport_pc ppdev).");
 #endif
         }
+        port->Out32(address, value);
+        bound_ = std::move(port);
+        boundTo_ = std::move(boundTo);
         address_ = address;
     }
 
