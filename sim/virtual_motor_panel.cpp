@@ -14,7 +14,17 @@ namespace {
 
 constexpr int kGap = 8;
 
+const QString kCountNames[3] = {QStringLiteral("writes"), QStringLiteral("steps"), QStringLiteral("stalls")};
+
 QString CoilName(int bit) { return QString(QChar(u'A' + bit)); }
+
+// Title bar and borders around a window's client area.
+QMargins FrameMargins(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
 
 }  // namespace
 
@@ -34,8 +44,19 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     byte_ = new QLabel(this);
     angle_ = new QLabel(this);
-    counts_ = new QLabel(this);
-    for (QLabel* label : {byte_, angle_, counts_}) label->setFont(fixed);
+    for (QLabel* label : {byte_, angle_}) label->setFont(fixed);
+
+    // Room for the counts of a long session, so the window does not widen as they grow.
+    auto* countGrid = new QGridLayout;
+    const int countWidth = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("0000000"));
+    for (int column = 0; column < 3; ++column) {
+        countGrid->addWidget(new QLabel(kCountNames[column], this), 0, column, Qt::AlignRight);
+        counts_[column] = new QLabel(this);
+        counts_[column]->setFont(fixed);
+        counts_[column]->setMinimumWidth(countWidth);
+        counts_[column]->setAlignment(Qt::AlignRight);
+        countGrid->addWidget(counts_[column], 1, column, Qt::AlignRight);
+    }
 
     rotor_ = new RotorView(this);
 
@@ -44,13 +65,19 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     layout->addWidget(byte_);
     layout->addWidget(rotor_, 1);
     layout->addWidget(angle_);
-    layout->addWidget(counts_);
+    layout->addLayout(countGrid);
 
     Refresh();
     port_.OnWrite([this] { Refresh(); });
 }
 
 VirtualMotorPanel::~VirtualMotorPanel() { port_.OnWrite({}); }
+
+QString VirtualMotorPanel::CountsText() const {
+    QStringList parts;
+    for (int column = 0; column < 3; ++column) parts << kCountNames[column] + u' ' + counts_[column]->text();
+    return parts.join(QStringLiteral("  "));
+}
 
 void VirtualMotorPanel::Refresh() {
     const std::uint8_t byte = motor_.LastByte();
@@ -62,10 +89,9 @@ void VirtualMotorPanel::Refresh() {
     // The C locale keeps the point as the decimal separator, as the main window's
     // readout does.
     angle_->setText(QStringLiteral("rotor %1°").arg(QLocale::c().toString(motor_.AngleDegrees(), 'g', 12)));
-    counts_->setText(QStringLiteral("writes %1  steps %2  stalls %3")
-                         .arg(motor_.Writes())
-                         .arg(motor_.Steps())
-                         .arg(motor_.Stalls()));
+    counts_[0]->setText(QString::number(motor_.Writes()));
+    counts_[1]->setText(QString::number(motor_.Steps()));
+    counts_[2]->setText(QString::number(motor_.Stalls()));
     rotor_->SetAngle(motor_.AngleDegrees());
 }
 
@@ -89,23 +115,25 @@ void PlaceBeside(QWidget& panel, const QWidget& form) {
     QScreen* screen = form.screen();
     const QRect area = screen ? screen->availableGeometry() : QRect(formFrame.topLeft(), QSize(4096, 4096));
 
-    // Before the panel is first shown the window manager has not framed it: its laid-out
-    // size plus the form's frame margins stands in for its frame.
+    // Until the window manager has framed the panel its frame is unknown; the form's,
+    // drawn by the same window manager, stands in for it.
     if (!panel.isVisible()) panel.adjustSize();
-    const QSize formFrameExtra = formFrame.size() - form.geometry().size();
-    const QSize panelSize =
-        panel.isVisible() ? panel.frameGeometry().size() : panel.size() + formFrameExtra;
+    const bool panelFramed = panel.frameGeometry() != panel.geometry();
+    const QMargins frame = FrameMargins(panelFramed ? panel : form);
+    const QSize panelFrame = panel.size().grownBy(frame);
 
     int x = formFrame.right() + 1 + kGap;
-    if (x + panelSize.width() - 1 > area.right()) {
-        const int leftOfForm = formFrame.left() - kGap - panelSize.width();
-        x = leftOfForm >= area.left() ? leftOfForm : area.right() + 1 - panelSize.width();
+    if (x + panelFrame.width() - 1 > area.right()) {
+        const int leftOfForm = formFrame.left() - kGap - panelFrame.width();
+        x = leftOfForm >= area.left() ? leftOfForm : area.right() + 1 - panelFrame.width();
     }
     x = std::max(x, area.left());
-    int y = std::clamp(formFrame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - panelSize.height()));
+    const int y =
+        std::clamp(formFrame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - panelFrame.height()));
 
-    // move() places the frame's top-left corner, which is what the arithmetic above used.
-    panel.move(x, y);
+    // setGeometry() places the client area, which stays put when the frame is added;
+    // move() would place the frame, but only where Qt already knows its size.
+    panel.setGeometry(QRect(QPoint(x + frame.left(), y + frame.top()), panel.size()));
 }
 
 }  // namespace stepdial

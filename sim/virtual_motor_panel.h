@@ -35,7 +35,8 @@ public:
     const std::array<CoilLamp*, 4>& Lamps() const { return lamps_; }
     const RotorView& Rotor() const { return *rotor_; }
     QString ByteText() const { return byte_->text(); }
-    QString CountsText() const { return counts_->text(); }
+    // "writes 13  steps 12  stalls 0"
+    QString CountsText() const;
     QString AngleText() const { return angle_->text(); }
 
 protected:
@@ -47,7 +48,8 @@ private:
     std::array<CoilLamp*, 4> lamps_{};
     QLabel* byte_;
     QLabel* angle_;
-    QLabel* counts_;
+    // Writes, steps and stalls, in columns under their names.
+    std::array<QLabel*, 3> counts_{};
     RotorView* rotor_;
     QPointer<QWidget> form_;
 };

@@ -3,11 +3,18 @@
 # angle into Text1, clicks the start button, and reads the needle of Form1 and the rotor
 # mark of the "Virtual motor" window back from screenshots.
 #
-#   stepdial_sim_e2e.sh PATH/TO/stepdial-sim [PICTURE.png]
+#   stepdial_sim_e2e.sh [--window-manager] PATH/TO/stepdial-sim [PICTURE.png]
 #
-# With PICTURE.png it also saves both windows after the move to 90 degrees.
+# --window-manager runs openbox in the X server, as on a desktop: it frames the windows
+# and places Form1 itself after it is shown. With PICTURE.png the script also saves both
+# windows after the move to 90 degrees.
 set -euo pipefail
 
+window_manager=""
+if [ "${1:-}" = "--window-manager" ]; then
+    window_manager=openbox
+    shift
+fi
 program=$(realpath "$1")
 picture=${2:+$(realpath -m "$2")}
 here=$(dirname "$(realpath "$0")")
@@ -15,11 +22,13 @@ check="$here/sim_screenshot_check.py"
 
 work=$(mktemp -d)
 xvfb_pid=""
+wm_pid=""
 app_pid=""
 cleanup() {
     local status=$?
     set +e
     if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; fi
+    if [ -n "$wm_pid" ]; then kill "$wm_pid" 2>/dev/null; wait "$wm_pid" 2>/dev/null; fi
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
     rm -rf "$work"
     exit "$status"
@@ -51,6 +60,20 @@ done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat "$work/xvfb.log")"
 echo "Xvfb on $DISPLAY"
 
+if [ -n "$window_manager" ]; then
+    "$window_manager" >"$work/wm.log" 2>&1 &
+    wm_pid=$!
+    # A window manager announces itself on the root window once it manages the screen.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        kill -0 "$wm_pid" 2>/dev/null || fail "$window_manager ended: $(cat "$work/wm.log")"
+        sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+        fail "$window_manager does not manage the screen"
+    echo "$window_manager manages the screen"
+fi
+
 # Under the sanitizer build, leaks inside the libraries Qt loads are not the program's.
 LSAN_OPTIONS="suppressions=$here/sim_lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
     QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
@@ -72,19 +95,45 @@ done
 [ -n "$panel" ] || fail "no Virtual motor window"
 sleep 0.3  # let both finish their first paint
 
+# Client area on the screen, as "x y width height". xwininfo, because xdotool's
+# getwindowgeometry counts a window manager's frame offset twice.
 geometry() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    echo "$X $Y $WIDTH $HEIGHT"
+    xwininfo -id "$1" | awk '
+        /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF }
+        END { print x, y, w, h }'
 }
+# The window with its frame (title bar and borders), as "left top right bottom";
+# without a window manager there is no frame.
+frame() {
+    local x y w h l=0 r=0 t=0 b=0 extents
+    read -r x y w h < <(geometry "$1")
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p' | tr -d ' ')
+    [ -n "$extents" ] && IFS=, read -r l r t b <<<"$extents"
+    echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
+}
+
+# A window manager places Form1 after it is shown, and the panel follows: both are
+# measured once they have stopped moving.
+previous=""
+for _ in $(seq 20); do
+    now="$(frame "$form") $(frame "$panel")"
+    [ "$now" = "$previous" ] && break
+    previous=$now
+    sleep 0.25
+done
 read -r fx fy fw fh < <(geometry "$form")
 read -r px py pw ph < <(geometry "$panel")
-echo "Form1 at $fx,$fy ${fw}x$fh; Virtual motor at $px,$py ${pw}x$ph"
+read -r fl ft fr fb < <(frame "$form")
+read -r pl pt pr pb < <(frame "$panel")
+echo "Form1 at $fx,$fy ${fw}x$fh (frame $fl,$ft-$fr,$fb); Virtual motor at $px,$py ${pw}x$ph (frame $pl,$pt-$pr,$pb)"
 
-# Side by side: the panel must not cover any part of Form1.
-if (( px < fx + fw && fx < px + pw && py < fy + fh && fy < py + ph )); then
+# Side by side: no part of the panel's frame may cover Form1's, and both on the screen.
+if (( pl < fr && fl < pr && pt < fb && ft < pb )); then
     fail "the Virtual motor window covers Form1"
 fi
+read -r sw sh < <(xdotool getdisplaygeometry)
+(( pl >= 0 && pt >= 0 && pr <= sw && pb <= sh )) || fail "the Virtual motor window is off the screen"
 
 # Centres of Text1 (840, 120, 615 x 375 twips) and Command1 (120, 120, 615 x 375).
 text1=(76 20)
@@ -122,10 +171,12 @@ enter_angle_and_start 90
 expect_angle 90
 
 if [ -n "$picture" ]; then
-    left=$(( fx < px ? fx : px )); top=$(( fy < py ? fy : py ))
-    right=$(( fx + fw > px + pw ? fx + fw : px + pw )); bottom=$(( fy + fh > py + ph ? fy + fh : py + ph ))
-    import -window root -crop "$((right - left + 16))x$((bottom - top + 16))+$((left > 8 ? left - 8 : 0))+$((top > 8 ? top - 8 : 0))" \
-        +repage "$picture"
+    read -r fl ft fr fb < <(frame "$form")
+    read -r pl pt pr pb < <(frame "$panel")
+    left=$(( fl < pl ? fl : pl )); top=$(( ft < pt ? ft : pt ))
+    right=$(( fr > pr ? fr : pr )); bottom=$(( fb > pb ? fb : pb ))
+    left=$(( left > 8 ? left - 8 : 0 )); top=$(( top > 8 ? top - 8 : 0 ))
+    import -window root -crop "$((right + 8 - left))x$((bottom + 8 - top))+$left+$top" +repage "$picture"
     echo "saved $picture"
 fi
 
