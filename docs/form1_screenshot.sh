@@ -4,6 +4,7 @@
 #
 #   docs/form1_screenshot.sh PATH/TO/stepdial-sim OUT.png [ANGLE]
 set -euo pipefail
+source "$(dirname "$(realpath "$0")")/../tests/support/xvfb.sh"
 
 program=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -20,13 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3> >(cat >"$work/display")
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-xdpyinfo >/dev/null 2>&1 || { echo "the X server on $DISPLAY does not answer" >&2; exit 1; }
+start_xvfb "$work" || exit 1
+xvfb_pid=$XVFB_PID
 
 QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -7,6 +7,7 @@
 #
 #   stepdial_e2e.sh PATH/TO/stepdial
 set -euo pipefail
+source "$(dirname "$(realpath "$0")")/../support/xvfb.sh"
 
 program=$(realpath "$1")
 work=$(mktemp -d)
@@ -36,19 +37,8 @@ if [ -e /proc/sys/dev/parport/parport0 ]; then
     exit 77
 fi
 
-# Xvfb picks a free display itself and reports its number on the descriptor.
-exec 3> >(cat >"$work/display")
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
+start_xvfb "$work" || fail "no X server"
+xvfb_pid=$XVFB_PID
 echo "Xvfb on $DISPLAY"
 
 QT_QPA_PLATFORM=xcb "$program" >"$work/stdout" 2>"$work/stderr" &

@@ -19,6 +19,7 @@ program=$(realpath "$1")
 picture=${2:+$(realpath -m "$2")}
 here=$(dirname "$(realpath "$0")")
 check="$here/sim_screenshot_check.py"
+source "$here/../support/xvfb.sh"
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -41,23 +42,8 @@ fail() {
     exit 1
 }
 
-# Xvfb picks a free display itself and reports its number on the descriptor.
-exec 3> >(cat >"$work/display")
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat "$work/xvfb.log")"
+start_xvfb "$work" || fail "no X server"
+xvfb_pid=$XVFB_PID
 echo "Xvfb on $DISPLAY"
 
 if [ -n "$window_manager" ]; then
@@ -75,7 +61,7 @@ if [ -n "$window_manager" ]; then
 fi
 
 # Under the sanitizer build, leaks inside the libraries Qt loads are not the program's.
-LSAN_OPTIONS="suppressions=$here/sim_lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
     QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
 
