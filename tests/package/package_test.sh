@@ -6,6 +6,7 @@
 set -euo pipefail
 
 build=$1 version=$2 expected=$3
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 xvfb_pid="" sim_pid=""
 cleanup() {
@@ -126,8 +127,14 @@ kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.log" >&2; fail "stepdial-sim 
 [ "$(readlink "/proc/$sim_pid/exe")" = "$root/usr/bin/stepdial-sim" ] ||
   fail "the running program is not the unpacked one"
 
-# There is no window manager to send a close request through; end the program directly.
-kill "$sim_pid"
-wait "$sim_pid" 2>/dev/null || true
+# Closing Form1, as its title bar's close button asks, ends the program normally.
+form1=$(xdotool search --onlyvisible --name '^Form1$' | head -n1)
+python3 "$here/../e2e/sim_close_window.py" "$form1" >&2 || fail "cannot ask Form1 to close"
+running() { [ -e "/proc/$1" ] && [ "$(awk '{ print $3 }' "/proc/$1/stat")" != Z ]; }
+for _ in $(seq 100); do running "$sim_pid" || break; sleep 0.1; done
+running "$sim_pid" && fail "the unpacked stepdial-sim still runs 10 s after Form1 was closed"
+status=0
+wait "$sim_pid" || status=$?
 sim_pid=""
+[ "$status" -eq 0 ] || { cat "$work/sim.log" >&2; fail "stepdial-sim ended with status $status"; }
 echo "package $(basename "$deb") checked"
