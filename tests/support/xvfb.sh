@@ -5,8 +5,10 @@
 # XVFB_PID. Says why, stops the server and returns 1 when it does not come up.
 start_xvfb() {
     local work=$1 _
+    # -noreset: without it the server resets when its last client leaves (our own probe
+    # below), and a program connecting during that reset is refused.
     exec 3> >(cat >"$work/display")
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 3>&-
     for _ in $(seq 100); do
