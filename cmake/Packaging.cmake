@@ -4,7 +4,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stepdial)
 set(CPACK_PACKAGE_VENDOR "stepdial maintainers")
-set(CPACK_PACKAGE_CONTACT "stepdial maintainers <maintainers@users.noreply.c-seed-efac8c1f.example>")
+set(CPACK_PACKAGE_CONTACT "stepdial maintainers <stepdial@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION [[
 A small window turns a four-phase stepper motor whose coil drivers hang on

@@ -7,6 +7,7 @@ set -euo pipefail
 
 build=$1 version=$2 expected=$3
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../support/xvfb.sh"
 work=$(mktemp -d)
 xvfb_pid="" sim_pid=""
 cleanup() {
@@ -104,15 +105,8 @@ grep -qi 'simulat' <<<"$(entry stepdial-sim Name)" ||
 [ "$(entry stepdial Name)" != "$(entry stepdial-sim Name)" ] || fail "both menu entries have one name"
 
 # --- the unpacked simulator opens its windows on a real X server ------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not report its display"
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" || fail "no X server"
+xvfb_pid=$XVFB_PID
 unset QT_QPA_PLATFORM QT_PLUGIN_PATH LD_LIBRARY_PATH
 
 "$root/usr/bin/stepdial-sim" >"$work/sim.log" 2>&1 &
