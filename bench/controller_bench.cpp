@@ -9,7 +9,7 @@ namespace {
 // A port that costs nothing, so the figure is the controller's own work per tick.
 class NullPort : public stepdial::Port {
 public:
-    void Out32(std::uint16_t address, std::uint8_t value) override {
+    void Write(std::uint16_t address, std::uint8_t value) override {
         benchmark::DoNotOptimize(address);
         benchmark::DoNotOptimize(value);
     }

@@ -5,11 +5,11 @@
 namespace stepdial {
 
 // The port-write operation. The caller relies on the value standing on the port's
-// data lines when Out32 returns; a write that cannot be made throws PortError.
+// data lines when Write returns; a write that cannot be made throws PortError.
 class Port {
 public:
     virtual ~Port() = default;
-    virtual void Out32(std::uint16_t address, std::uint8_t value) = 0;
+    virtual void Write(std::uint16_t address, std::uint8_t value) = 0;
 };
 
 }  // namespace stepdial

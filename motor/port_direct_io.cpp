@@ -18,7 +18,7 @@ DirectIoPort::DirectIoPort(std::uint16_t address) : address_(address) {
     }
 }
 
-void DirectIoPort::Out32(std::uint16_t /*address*/, std::uint8_t value) {
+void DirectIoPort::Write(std::uint16_t /*address*/, std::uint8_t value) {
     ::outb(value, address_);
     if (answered_) return;
     // The kernel's own probe: an SPP data register reads back what was written to it.

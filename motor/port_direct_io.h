@@ -16,7 +16,7 @@ public:
 
     // The first write is checked: a port answers by echoing its data register, an
     // absent one does not, and a write into nothing must never pass for a step.
-    void Out32(std::uint16_t address, std::uint8_t value) override;
+    void Write(std::uint16_t address, std::uint8_t value) override;
 
 private:
     std::uint16_t address_;

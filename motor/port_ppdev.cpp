@@ -53,7 +53,7 @@ PpdevPort::~PpdevPort() {
     ::close(fd_);
 }
 
-void PpdevPort::Out32(std::uint16_t /*address*/, std::uint8_t value) {
+void PpdevPort::Write(std::uint16_t /*address*/, std::uint8_t value) {
     unsigned char data = value;
     if (::ioctl(fd_, PPWDATA, &data) < 0) {
         const int error = errno;

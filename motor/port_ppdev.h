@@ -18,7 +18,7 @@ public:
     PpdevPort(const PpdevPort&) = delete;
     PpdevPort& operator=(const PpdevPort&) = delete;
 
-    void Out32(std::uint16_t address, std::uint8_t value) override;
+    void Write(std::uint16_t address, std::uint8_t value) override;
 
 private:
     std::filesystem::path device_;

@@ -81,18 +81,16 @@ std::string InCurrentDirectory() {
 }
 
 // Binds the port library by name at the first write and keeps it for every later one.
-class WindowsPort : public HardwarePort {
+class WindowsPort : public Port {
 public:
     ~WindowsPort() override {
         if (library_) ::FreeLibrary(library_);
     }
 
-    void Out32(std::uint16_t address, std::uint8_t value) override {
+    void Write(std::uint16_t address, std::uint8_t value) override {
         if (!out32_) Bind(address);
         out32_(static_cast<short>(address), static_cast<short>(value));
     }
-
-    std::string BoundTo() const override { return out32_ ? kLibraryName : ""; }
 
 private:
     void Bind(std::uint16_t address) {
@@ -142,6 +140,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HardwarePort> MakeHardwarePort() { return std::make_unique<WindowsPort>(); }
+std::unique_ptr<Port> MakeHardwarePort() { return std::make_unique<WindowsPort>(); }
 
 }  // namespace stepdial

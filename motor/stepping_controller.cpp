@@ -21,7 +21,7 @@ constexpr double kLowestStep = -9223372036854775808.0;
 }  // namespace
 
 void SteppingController::ResetMotor() {
-    port_.Out32(kDataRegister, 0);
+    port_.Write(kDataRegister, 0);
     stepAngle_ = 7.5;
 }
 
@@ -39,7 +39,7 @@ void SteppingController::StepMotor(std::string_view angleText) {
     if (*targetStep_ > static_cast<double>(currentStep_)) ++currentStep_;
     if (*targetStep_ < static_cast<double>(currentStep_)) --currentStep_;
 
-    port_.Out32(kDataRegister, PhasePatterns[PhaseOf(currentStep_)]);
+    port_.Write(kDataRegister, PhasePatterns[PhaseOf(currentStep_)]);
 }
 
 bool SteppingController::HasArrived() const {

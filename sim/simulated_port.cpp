@@ -6,7 +6,7 @@
 
 namespace stepdial {
 
-void SimulatedPort::Out32(std::uint16_t address, std::uint8_t value) {
+void SimulatedPort::Write(std::uint16_t address, std::uint8_t value) {
     if (address != 888) {
         throw PortError(std::make_error_code(std::errc::no_such_device), address,
                         "simulated parallel port", "no port at this address",

@@ -17,7 +17,7 @@ public:
 
     // Any address but the data register throws PortError, as a machine whose only
     // port is at 888 would refuse it.
-    void Out32(std::uint16_t address, std::uint8_t value) override;
+    void Write(std::uint16_t address, std::uint8_t value) override;
 
     // Called after every accepted write, once the motor has answered it.
     void OnWrite(std::function<void()> listener) { listener_ = std::move(listener); }

@@ -19,7 +19,7 @@ namespace {
 
 class CheckingPort : public stepdial::Port {
 public:
-    void Out32(std::uint16_t address, std::uint8_t value) override {
+    void Write(std::uint16_t address, std::uint8_t value) override {
         if (address != 888) std::abort();
         last = value;
         ++writes;

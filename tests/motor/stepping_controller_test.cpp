@@ -56,7 +56,7 @@ TEST(SteppingController, StartUpSwitchesAllCoilsOffWithOneWrite) {
     EXPECT_TRUE(port.Writes().empty());
     controller.ResetMotor();
     ASSERT_EQ(port.Writes().size(), 1u);
-    EXPECT_EQ(port.Writes()[0], (RecordingPort::Write{888, 0}));
+    EXPECT_EQ(port.Writes()[0], (RecordingPort::Written{888, 0}));
     EXPECT_EQ(controller.StepAngle(), 7.5);
     EXPECT_EQ(controller.CurrentStep(), 0);
     EXPECT_FALSE(controller.TargetStep().has_value());

@@ -22,7 +22,7 @@ TEST_P(RefusedAddress, ThrowsPortErrorAndLeavesTheMotorAlone) {
 
     const std::uint16_t address = GetParam();
     try {
-        port.Out32(address, 6);
+        port.Write(address, 6);
         FAIL() << "address " << address << " was accepted";
     } catch (const PortError& error) {
         const std::string what = error.what();
@@ -50,7 +50,7 @@ TEST(SimulatedPort, NotifiesAfterEveryWriteWithTheMotorAlreadyMoved) {
         seenAngles.push_back(motor.AngleDegrees());
     });
 
-    for (std::uint8_t byte : {0, 6, 12, 12, 0}) port.Out32(888, byte);
+    for (std::uint8_t byte : {0, 6, 12, 12, 0}) port.Write(888, byte);
 
     EXPECT_EQ(seenBytes, (std::vector<std::uint8_t>{0, 6, 12, 12, 0}));
     EXPECT_EQ(seenAngles, (std::vector<double>{0, 7.5, 15, 15, 15}));
@@ -71,9 +71,9 @@ TEST(SimulatedPort, AListenerRemovedIsNoLongerCalled) {
     SimulatedPort port(motor);
     int notified = 0;
     port.OnWrite([&] { ++notified; });
-    port.Out32(888, 6);
+    port.Write(888, 6);
     port.OnWrite({});
-    port.Out32(888, 12);
+    port.Write(888, 12);
     EXPECT_EQ(notified, 1);
     EXPECT_EQ(motor.Writes(), 2u);
 }

@@ -28,7 +28,7 @@ class LampsAndByte : public ::testing::TestWithParam<std::uint8_t> {};
 TEST_P(LampsAndByte, ShowTheLastByteWritten) {
     Sim sim;
     const std::uint8_t byte = GetParam();
-    sim.port.Out32(888, byte);
+    sim.port.Write(888, byte);
 
     for (const CoilLamp* lamp : sim.panel.Lamps()) {
         EXPECT_EQ(lamp->IsLit(), ((byte >> lamp->Bit()) & 1) != 0) << "byte " << int{byte} << ", bit " << lamp->Bit();
@@ -69,7 +69,7 @@ TEST(VirtualMotorPanel, FollowsEveryTickOfTheController) {
     EXPECT_EQ(sim.panel.Rotor().Angle(), -45.0);
     EXPECT_EQ(sim.panel.AngleText().toStdString(), "rotor -45°");
 
-    sim.port.Out32(888, 3);  // two full steps from the rotor, which stands at the field of 12
+    sim.port.Write(888, 3);  // two full steps from the rotor, which stands at the field of 12
     EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 32  steps 30  stalls 1");
 }
 

@@ -15,13 +15,13 @@ namespace stepdial::testing {
 // vanishes mid-move (a USB adapter pulled, a card that stops answering) does.
 class RecordingPort : public Port {
 public:
-    struct Write {
+    struct Written {
         std::uint16_t address;
         std::uint8_t value;
-        bool operator==(const Write&) const = default;
+        bool operator==(const Written&) const = default;
     };
 
-    void Out32(std::uint16_t address, std::uint8_t value) override {
+    void Write(std::uint16_t address, std::uint8_t value) override {
         const std::size_t attempt = attempts_++;
         if (failFrom_ && attempt >= *failFrom_) {
             throw PortError({EIO, std::generic_category()}, address, "/dev/parport0",
@@ -34,7 +34,7 @@ public:
     // The next `n` writes succeed; every one after them fails.
     void FailAfter(std::size_t n) { failFrom_ = attempts_ + n; }
 
-    const std::vector<Write>& Writes() const { return writes_; }
+    const std::vector<Written>& Writes() const { return writes_; }
     std::vector<std::uint8_t> Values() const {
         std::vector<std::uint8_t> values;
         for (const auto& w : writes_) values.push_back(w.value);
@@ -43,7 +43,7 @@ public:
     void Clear() { writes_.clear(); }
 
 private:
-    std::vector<Write> writes_;
+    std::vector<Written> writes_;
     std::optional<std::size_t> failFrom_;
     std::size_t attempts_ = 0;
 };

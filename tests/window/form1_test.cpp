@@ -167,7 +167,7 @@ TEST(Form1Open, StateBeforeTheFirstTick) {
     EXPECT_FALSE(f.form.Timer1().Enabled());
     EXPECT_FALSE(f.form.Timer1().Armed());
     EXPECT_EQ(f.form.Timer1().Interval(), 1);
-    EXPECT_EQ(f.port.Writes(), (std::vector<RecordingPort::Write>{{888, 0}})) << "all coils off, once";
+    EXPECT_EQ(f.port.Writes(), (std::vector<RecordingPort::Written>{{888, 0}})) << "all coils off, once";
     EXPECT_TRUE(f.boxes.empty());
 
     f.form.show();

@@ -60,7 +60,7 @@ private:
 // The PortError that the port's first write throws, or a failed test if none comes.
 inline PortError FirstWriteError(Port& port) {
     try {
-        port.Out32(888, 0);
+        port.Write(888, 0);
     } catch (const PortError& e) {
         return e;
     }
