@@ -15,6 +15,7 @@
 #include <numeric>
 #include <vector>
 
+#include "layout.h"
 #include "tick_timer.h"
 
 namespace {
@@ -41,7 +42,7 @@ int main(int argc, char* argv[]) {
     at.reserve(ticks);
     stepdial::TickTimer* self = nullptr;
     stepdial::TickTimer timer([&] {
-        at.push_back(stepdial::TickTimer::MonotonicNow());
+        at.push_back(stepdial::TickPacer::MonotonicNow());
         if (at.size() == ticks) {
             self->SetEnabled(false);
             app.quit();
@@ -50,7 +51,7 @@ int main(int argc, char* argv[]) {
     self = &timer;
 
     const nanoseconds cpuBefore = CpuTime();
-    const nanoseconds start = stepdial::TickTimer::MonotonicNow();
+    const nanoseconds start = stepdial::TickPacer::MonotonicNow();
     timer.SetEnabled(true);
     app.exec();
     const nanoseconds cpuTicking = CpuTime() - cpuBefore;
@@ -62,12 +63,12 @@ int main(int argc, char* argv[]) {
     std::sort(sorted.begin(), sorted.end());
     const auto percentile = [&](double p) { return sorted[static_cast<std::size_t>(p * (sorted.size() - 1))]; };
     const nanoseconds total = at.back() - start;
-    const nanoseconds ideal = stepdial::TickTimer::kPeriod * static_cast<long>(ticks);
+    const nanoseconds ideal = stepdial::TickPacer::kPeriod * static_cast<long>(ticks);
     const nanoseconds mean = std::accumulate(intervals.begin(), intervals.end(), nanoseconds{0}) /
                              static_cast<long>(intervals.size());
 
-    std::printf("ticks %zu, asked interval %d ms, period %.3f ms\n", ticks, timer.Interval(),
-                Ms(stepdial::TickTimer::kPeriod));
+    std::printf("ticks %zu, asked interval %d ms, period %.3f ms\n", ticks, stepdial::layout::kTimer1.intervalMs,
+                Ms(stepdial::TickPacer::kPeriod));
     std::printf("interval ms: mean %.3f  median %.3f  p99 %.3f  min %.3f  max %.3f\n", Ms(mean),
                 Ms(percentile(0.5)), Ms(percentile(0.99)), Ms(sorted.front()), Ms(sorted.back()));
     std::printf("%zu ticks took %.4f s against %.4f s: drift %+.3f ms (%+.4f %%), steps/s %.3f\n", ticks,

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "dial.h"
+#include "layout.h"
 
 namespace stepdial {
 
@@ -13,7 +14,7 @@ namespace stepdial {
 // the left end, after the Hebrew words.
 class CaptionLabel : public QWidget, public LabelControl {
 public:
-    CaptionLabel(QWidget& parent, const QString& caption, double pointSize);
+    CaptionLabel(QWidget& parent, const layout::Control& design);
 
     void SetCaption(const std::string& caption) override;
     QString Caption() const { return caption_; }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "form1.h"
+#include "form1_widget.h"
 #include "recording_port.h"
 
 namespace stepdial {
@@ -24,14 +24,18 @@ struct LoadedForm {
     LoadedForm() { loaded = form.Load(); }
     RecordingPort port;
     std::vector<QString> boxes;
-    Form1 form{port, [this](const QString& message) { boxes.push_back(message); }};
+    Form1Widget form{port, [this](const QString& message) { boxes.push_back(message); }};
     bool loaded = false;
+
+    // A tick as the timer delivers it.
+    void Tick() { form.Form().Run(&Form1::Timer1_Timer); }
+    std::int64_t Position() const { return form.Form().Controller().CurrentStep(); }
 
     // Ticks as the timer would deliver them, until the timer stops (at most `limit`).
     int TicksToArrival(int limit = 1000) {
         int ticks = 0;
         while (form.Timer1().Enabled() && ticks < limit) {
-            form.Timer1_Timer();
+            Tick();
             ++ticks;
         }
         return ticks;
@@ -72,7 +76,7 @@ TEST(Form1Layout, EveryControlHasItsPlaceInPixels) {
     }
     // The dial is a circle of 185 px centred in its box; the needle's pivot is not its centre.
     EXPECT_EQ(f.form.Shape1().Circle(), QRectF(4, 0, 185, 185));
-    EXPECT_EQ(f.form.Line1().PixelLine(), QLineF(1700 / 15.0, 2000 / 15.0, 2900 / 15.0, 2000 / 15.0));
+    EXPECT_EQ(f.form.Shape1().NeedleInWindow(), QLineF(1700 / 15.0, 2000 / 15.0, 2900 / 15.0, 2000 / 15.0));
 }
 
 TEST(Form1Layout, ControlsAreStackedInCreationOrder) {
@@ -82,10 +86,7 @@ TEST(Form1Layout, ControlsAreStackedInCreationOrder) {
         if (child->isWidgetType()) order << child->objectName();
     }
     EXPECT_EQ(order, (QStringList{QStringLiteral("Command1"), QStringLiteral("Text1"), QStringLiteral("Shape1"),
-                                  QStringLiteral("Label3"), QStringLiteral("Label2"), QStringLiteral("Label1"),
-                                  QStringLiteral("Line1")}));
-    // The needle lies over everything but takes no click.
-    EXPECT_TRUE(f.form.Line1().testAttribute(Qt::WA_TransparentForMouseEvents));
+                                  QStringLiteral("Label3"), QStringLiteral("Label2"), QStringLiteral("Label1")}));
 }
 
 TEST(Form1Layout, NothingMovesWhenTheWindowIsResized) {
@@ -99,7 +100,6 @@ TEST(Form1Layout, NothingMovesWhenTheWindowIsResized) {
     EXPECT_EQ(f.form.Command1().geometry(), button);
     EXPECT_EQ(f.form.Label2().geometry(), readout);
     EXPECT_EQ(f.form.Shape1().Circle(), circle);
-    EXPECT_EQ(f.form.Line1().geometry(), f.form.rect()) << "the needle's layer must still cover the window";
 }
 
 TEST(Form1Captions, TextsAndTypefaces) {
@@ -166,7 +166,6 @@ TEST(Form1Open, StateBeforeTheFirstTick) {
     EXPECT_EQ(f.form.Line1().Y2(), 2000.0f);
     EXPECT_FALSE(f.form.Timer1().Enabled());
     EXPECT_FALSE(f.form.Timer1().Armed());
-    EXPECT_EQ(f.form.Timer1().Interval(), 1);
     EXPECT_EQ(f.port.Writes(), (std::vector<RecordingPort::Written>{{888, 0}})) << "all coils off, once";
     EXPECT_TRUE(f.boxes.empty());
 
@@ -190,8 +189,6 @@ TEST(Form1Open, EnterInTheEntryDoesNotStartTheMotor) {
     LoadedForm f;
     f.form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
-    EXPECT_FALSE(f.form.Command1().isDefault());
-    EXPECT_FALSE(f.form.Command1().autoDefault());
     QTest::keyClick(&f.form.Text1(), Qt::Key_Return);
     QTest::keyClick(&f.form.Text1(), Qt::Key_Enter);
     EXPECT_FALSE(f.form.Timer1().Enabled());
@@ -207,7 +204,7 @@ TEST(Form1Run, AClickRunsTicksToArrivalThenStopsTheTimer) {
     EXPECT_EQ(f.TicksToArrival(), 48);
     EXPECT_FALSE(f.form.Timer1().Enabled());
     EXPECT_FALSE(f.form.Timer1().Armed());
-    EXPECT_EQ(f.form.Motor().CurrentStep(), 48);
+    EXPECT_EQ(f.Position(), 48);
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("360"));
     // Back to the right, short of a full turn by the dial's 3.14.
     EXPECT_NEAR(f.form.Line1().X2(), 2899.994, 0.0005);
@@ -223,7 +220,7 @@ TEST(Form1Run, EachTickTurnsTheNeedleAndTheReadout) {
     LoadedForm f;
     f.form.Text1().setText(QStringLiteral("90"));
     f.form.Command1().click();
-    f.form.Timer1_Timer();
+    f.Tick();
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("7.5"));
     EXPECT_NEAR(f.form.Line1().X2(), 2889.744, 0.0005);
     EXPECT_NEAR(f.form.Line1().Y2(), 2156.552, 0.0005);
@@ -237,7 +234,7 @@ TEST(Form1Run, ASecondClickWhileMovingChangesNothing) {
     LoadedForm f;
     f.form.show();
     QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
-    for (int i = 0; i < 5; ++i) f.form.Timer1_Timer();
+    for (int i = 0; i < 5; ++i) f.Tick();
     const auto deadline = f.form.Timer1().Schedule().Deadline();
     const auto writes = f.port.Writes().size();
 
@@ -245,7 +242,7 @@ TEST(Form1Run, ASecondClickWhileMovingChangesNothing) {
     EXPECT_TRUE(f.form.Timer1().Enabled());
     EXPECT_EQ(f.form.Timer1().Schedule().Deadline(), deadline) << "the cadence must not restart";
     EXPECT_EQ(f.port.Writes().size(), writes) << "a click writes nothing";
-    EXPECT_EQ(f.form.Motor().CurrentStep(), 5);
+    EXPECT_EQ(f.Position(), 5);
     EXPECT_EQ(f.TicksToArrival(), 43) << "still one step per tick";
 }
 
@@ -264,16 +261,16 @@ TEST(Form1Run, EditingTheEntryMidMoveRetargetsOnTheNextTick) {
     f.form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
-    for (int i = 0; i < 10; ++i) f.form.Timer1_Timer();
-    ASSERT_EQ(f.form.Motor().CurrentStep(), 10);
+    for (int i = 0; i < 10; ++i) f.Tick();
+    ASSERT_EQ(f.Position(), 10);
 
     f.form.Text1().setFocus();
     f.form.Text1().selectAll();
     QTest::keyClicks(&f.form.Text1(), QStringLiteral("0"));
     ASSERT_EQ(f.form.Text1().text(), QStringLiteral("0"));
     f.port.Clear();
-    f.form.Timer1_Timer();
-    EXPECT_EQ(f.form.Motor().CurrentStep(), 9);
+    f.Tick();
+    EXPECT_EQ(f.Position(), 9);
     EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{6});
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("67.5"));
 
@@ -281,7 +278,7 @@ TEST(Form1Run, EditingTheEntryMidMoveRetargetsOnTheNextTick) {
     QTest::keyClick(&f.form.Text1(), Qt::Key_Backspace);
     ASSERT_TRUE(f.form.Text1().text().isEmpty());
     EXPECT_EQ(f.TicksToArrival(), 9);
-    EXPECT_EQ(f.form.Motor().CurrentStep(), 0);
+    EXPECT_EQ(f.Position(), 0);
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
 }
 
@@ -319,12 +316,12 @@ TEST(Form1Failure, APortFailingAtStartUpEndsLoadingWithTheError) {
     RecordingPort port;
     port.FailAfter(0);
     std::vector<QString> boxes;
-    Form1 form(port, [&](const QString& message) { boxes.push_back(message); });
+    Form1Widget form(port, [&](const QString& message) { boxes.push_back(message); });
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(form.Load());
     const std::string stderrText = ::testing::internal::GetCapturedStderr();
 
-    EXPECT_TRUE(form.Failed());
+    EXPECT_TRUE(form.Form().Failed());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].contains(QStringLiteral("888 (0x378)"))) << boxes[0].toStdString();
     EXPECT_NE(stderrText.find(boxes[0].toStdString()), std::string::npos) << stderrText;
@@ -340,7 +337,7 @@ TEST(Form1Failure, APortFailingMidMoveStopsTheTimerAndTellsTheOperator) {
     f.form.show();
     ::testing::internal::CaptureStderr();
     QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
-    const bool failed = QTest::qWaitFor([&] { return f.form.Failed(); }, 10000);
+    const bool failed = QTest::qWaitFor([&] { return f.form.Form().Failed(); }, 10000);
     const std::string stderrText = ::testing::internal::GetCapturedStderr();
     ASSERT_TRUE(failed);
 
@@ -350,7 +347,7 @@ TEST(Form1Failure, APortFailingMidMoveStopsTheTimerAndTellsTheOperator) {
     EXPECT_FALSE(f.form.Timer1().Enabled());
     EXPECT_FALSE(f.form.Timer1().Armed());
     EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12, 9, 3, 6}));
-    EXPECT_EQ(f.form.Motor().CurrentStep(), 6) << "the failing tick took its step before the write";
+    EXPECT_EQ(f.Position(), 6) << "the failing tick took its step before the write";
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("37.5")) << "the dial shows the last tick that completed";
 
     // Nothing runs after a failure: no click restarts the timer.

@@ -40,12 +40,12 @@ public:
 // A controller standing at `step`, reached the way the window reaches it: one tick per step.
 struct MotorAt {
     explicit MotorAt(int step) {
-        motor.ResetMotor();
+        controller.ResetMotor();
         const std::string entry = AngleText(step * 7.5);
-        for (int i = 0; i < std::abs(step); ++i) motor.StepMotor(entry);
+        for (int i = 0; i < std::abs(step); ++i) controller.StepMotor(entry);
     }
     testing::RecordingPort port;
-    SteppingController motor{port};
+    SteppingController controller{port};
 };
 
 struct NeedleRow {
@@ -59,17 +59,17 @@ class NeedleTable : public ::testing::TestWithParam<NeedleRow> {};
 TEST_P(NeedleTable, EndPointAndReadoutFollowThePosition) {
     const NeedleRow row = GetParam();
     MotorAt at(row.step);
-    ASSERT_EQ(at.motor.CurrentStep(), row.step);
+    ASSERT_EQ(at.controller.CurrentStep(), row.step);
 
     FakeLine line(1700, 2000);
-    UpdateNeedle(at.motor, line);
+    UpdateNeedle(at.controller, line);
     EXPECT_NEAR(line.x2_, row.x2, 0.0005);
     EXPECT_NEAR(line.y2_, row.y2, 0.0005);
     EXPECT_EQ(line.X1(), 1700);
     EXPECT_EQ(line.Y1(), 2000);
 
     FakeLabel label;
-    UpdateReadout(at.motor, label);
+    UpdateReadout(at.controller, label);
     EXPECT_EQ(label.caption_, row.readout);
 }
 
@@ -87,14 +87,14 @@ INSTANTIATE_TEST_SUITE_P(Positions, NeedleTable,
 TEST(UpdateNeedle, StoresY2BeforeX2) {
     MotorAt at(5);
     FakeLine line(1700, 2000);
-    UpdateNeedle(at.motor, line);
+    UpdateNeedle(at.controller, line);
     EXPECT_EQ(line.stores_, (std::vector<std::string>{"Y2", "X2"}));
 }
 
 TEST(UpdateNeedle, EndPointIsTheSinglePrecisionRoundingOfTheDoubleResult) {
     MotorAt at(1);
     FakeLine line(1700, 2000);
-    UpdateNeedle(at.motor, line);
+    UpdateNeedle(at.controller, line);
     const double theta = 1 * 7.5 * 3.14 / 180;
     EXPECT_EQ(line.y2_, static_cast<float>(std::sin(theta) * 1200 + 2000.0));
     EXPECT_EQ(line.x2_, static_cast<float>(std::cos(theta) * 1200 + 1700.0));
@@ -103,7 +103,7 @@ TEST(UpdateNeedle, EndPointIsTheSinglePrecisionRoundingOfTheDoubleResult) {
 TEST(UpdateNeedle, RefusesAnInvalidOperation) {
     MotorAt at(3);
     FakeLine line(std::numeric_limits<float>::quiet_NaN(), 2000);
-    EXPECT_THROW(UpdateNeedle(at.motor, line), std::range_error);
+    EXPECT_THROW(UpdateNeedle(at.controller, line), std::range_error);
     // Y2 was good and is stored; X2 is not.
     EXPECT_EQ(line.stores_, std::vector<std::string>{"Y2"});
 }
@@ -113,7 +113,7 @@ TEST(UpdateNeedle, RefusesAnInfiniteCoordinate) {
     MotorAt at(0);
     FakeLine line(1700, std::numeric_limits<float>::infinity());
     try {
-        UpdateNeedle(at.motor, line);
+        UpdateNeedle(at.controller, line);
         FAIL() << "stored Y2 = " << line.y2_;
     } catch (const std::range_error& e) {
         EXPECT_NE(std::string(e.what()).find("Y2"), std::string::npos) << e.what();

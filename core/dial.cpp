@@ -10,8 +10,8 @@ namespace {
 
 // The dial's own approximation of pi and the needle's length in twips. The needle falls
 // about 0.18 degrees short of a full turn at 360; the operator's dial has always shown it so.
-double NeedleAngle(const SteppingController& motor) {
-    return static_cast<double>(motor.CurrentStep()) * motor.StepAngle() * 3.14 / 180;
+double NeedleAngle(const SteppingController& controller) {
+    return static_cast<double>(controller.CurrentStep()) * controller.StepAngle() * 3.14 / 180;
 }
 
 // A coordinate is stored only when it is a number that single precision holds:
@@ -35,19 +35,28 @@ float StorableCoordinate(double value, const char* name) {
 
 }  // namespace
 
-void UpdateNeedle(const SteppingController& motor, LineControl& needle) {
-    // Y2 is stored before X2 is computed: a line that refuses Y2 never sees X2.
-    needle.SetY2(StorableCoordinate(std::sin(NeedleAngle(motor)) * 1200 + needle.Y1(), "Y2"));
-    needle.SetX2(StorableCoordinate(std::cos(NeedleAngle(motor)) * 1200 + needle.X1(), "X2"));
+void NeedleLine::Move(float Points::*end, float value) {
+    if (points_.*end == value) return;
+    const Points before = points_;
+    points_.*end = value;
+    if (moved_) moved_(before);
 }
 
-void UpdateReadout(const SteppingController& motor, LabelControl& readout) {
-    readout.SetCaption(AngleText(static_cast<double>(motor.CurrentStep()) * motor.StepAngle()));
+void UpdateNeedle(const SteppingController& controller, LineControl& needle) {
+    // Y2 is stored before X2 is computed: a line that refuses Y2 never sees X2.
+    needle.SetY2(StorableCoordinate(std::sin(NeedleAngle(controller)) * 1200 + needle.Y1(), "Y2"));
+    needle.SetX2(StorableCoordinate(std::cos(NeedleAngle(controller)) * 1200 + needle.X1(), "X2"));
+}
+
+void UpdateReadout(const SteppingController& controller, LabelControl& readout) {
+    readout.SetCaption(AngleText(static_cast<double>(controller.CurrentStep()) * controller.StepAngle()));
 }
 
 std::string AngleText(double degrees) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, degrees);
+    // Fixed notation, shortest that round-trips: the plain shortest form switches to an
+    // exponent at 300000 ("3e+05"). The largest double needs 309 digits and a sign.
+    char text[330];
+    const auto result = std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed);
     return std::string(text, result.ptr);
 }
 

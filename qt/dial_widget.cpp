@@ -1,0 +1,49 @@
+#include "dial_widget.h"
+
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+
+#include "twips.h"
+
+namespace stepdial {
+namespace {
+
+QRect AreaOf(const QLineF& line) {
+    const int margin = layout::kLine1.widthPixels + 1;
+    return QRectF(line.p1(), line.p2()).normalized().toAlignedRect().adjusted(-margin, -margin, margin, margin);
+}
+
+}  // namespace
+
+DialWidget::DialWidget(QWidget& parent, const layout::Control& shape, NeedleLine& needle)
+    : QWidget(&parent), needle_(needle) {
+    setObjectName(QString::fromLatin1(shape.name.data(), qsizetype(shape.name.size())));
+    setGeometry(TwipsRect(shape.box));
+    needle_.OnMoved([this](const NeedleLine::Points& before) {
+        update(AreaOf(Needle(before)).united(AreaOf(Needle(needle_.Get()))));
+    });
+}
+
+QRectF DialWidget::Circle() const {
+    const double diameter = std::min(width(), height());
+    return QRectF((width() - diameter) / 2, (height() - diameter) / 2, diameter, diameter);
+}
+
+QLineF DialWidget::NeedleInWindow() const { return TwipsLine(needle_.Get()); }
+
+QLineF DialWidget::Needle(const NeedleLine::Points& line) const { return TwipsLine(line).translated(-pos()); }
+
+void DialWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor ink = palette().color(QPalette::WindowText);
+    painter.setPen(QPen(ink, 1));
+    painter.setBrush(Qt::NoBrush);
+    // The one-pixel outline stays inside the box, as the box is the shape's whole extent.
+    painter.drawEllipse(Circle().adjusted(0.5, 0.5, -0.5, -0.5));
+
+    painter.setPen(QPen(ink, layout::kLine1.widthPixels, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(Needle(needle_.Get()));
+}
+
+}  // namespace stepdial

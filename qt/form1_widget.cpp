@@ -1,0 +1,87 @@
+#include "form1_widget.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <algorithm>
+#include <vector>
+
+#include "twips.h"
+
+namespace stepdial {
+namespace {
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+template <typename Control>
+Control* Place(Control* control, const layout::Control& design) {
+    control->setObjectName(FromUtf8(design.name));
+    control->setGeometry(TwipsRect(design.box));
+    return control;
+}
+
+}  // namespace
+
+Form1Widget::Form1Widget(Port& port, FailureBox box)
+    : form_(port, *this), box_(std::move(box)), timer1_([this] { form_.Run(&Form1::Timer1_Timer); }) {
+    setWindowTitle(FromUtf8(layout::kForm1.caption));
+    resize(layout::TwipsToPixels(layout::kForm1.clientWidth), layout::TwipsToPixels(layout::kForm1.clientHeight));
+
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    for (const layout::Control& design : layout::kForm1Controls) {
+        Create(design);
+        if (design.tabIndex < 0) continue;
+        if (auto* control = findChild<QWidget*>(FromUtf8(design.name), Qt::FindDirectChildrenOnly);
+            control && control->focusPolicy() != Qt::NoFocus) {
+            tabOrder.emplace_back(design.tabIndex, control);
+        }
+    }
+    std::sort(tabOrder.begin(), tabOrder.end());
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // The first in the tab order has the focus when the window opens.
+    if (!tabOrder.empty()) tabOrder.front().second->setFocus();
+}
+
+void Form1Widget::Create(const layout::Control& design) {
+    switch (design.kind) {
+    case layout::Kind::Timer:
+        timer1_.SetEnabled(form_.Moving());
+        break;
+    case layout::Kind::Button:
+        command1_ = Place(new QPushButton(FromUtf8(design.text), this), design);
+        // Not the window's default button: Enter in the entry must not start the motor.
+        command1_->setAutoDefault(false);
+        QObject::connect(command1_, &QPushButton::clicked, this, [this] { form_.Run(&Form1::Command1_Click); });
+        break;
+    case layout::Kind::TextBox:
+        text1_ = Place(new QLineEdit(FromUtf8(design.text), this), design);
+        break;
+    case layout::Kind::Shape:
+        shape1_ = new DialWidget(*this, design, line1_);
+        break;
+    case layout::Kind::Label: {
+        auto* label = new CaptionLabel(*this, design);
+        (design.name == "Label1" ? label1_ : design.name == "Label2" ? label2_ : label3_) = label;
+        break;
+    }
+    case layout::Kind::Line:
+        // Drawn by the dial, which it lies over.
+        break;
+    }
+}
+
+bool Form1Widget::Load() {
+    form_.Run(&Form1::Form_Load);
+    return !form_.Failed();
+}
+
+std::string Form1Widget::Text1Text() const { return text1_->text().toStdString(); }
+
+void Form1Widget::ReportFailure(const std::string& message) {
+    box_(QString::fromStdString(message));
+    // Only a running event loop can be ended: an exit asked for before (at start-up, or in
+    // a test that delivers events itself) would end the next loop at once, such as a
+    // later message box's.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(1);
+}
+
+}  // namespace stepdial

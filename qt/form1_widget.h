@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include "caption_label.h"
+#include "dial_widget.h"
+#include "failure_box.h"
+#include "form1.h"
+#include "port.h"
+#include "tick_timer.h"
+
+namespace stepdial {
+
+// Form1 on Qt: creates the controls of the layout table, runs the paced timer, and hands
+// every event to the handlers of Form1.
+class Form1Widget : public QWidget, private Form1Controls {
+public:
+    explicit Form1Widget(Port& port, FailureBox box = ShowCriticalBox);
+
+    // Runs Form_Load; call once, before the window is shown. False when it failed
+    // (the failure has been reported).
+    bool Load();
+
+    Form1& Form() { return form_; }
+    const Form1& Form() const { return form_; }
+
+    TickTimer& Timer1() { return timer1_; }
+    QPushButton& Command1() { return *command1_; }
+    QLineEdit& Text1() { return *text1_; }
+    DialWidget& Shape1() { return *shape1_; }
+    CaptionLabel& Label3() { return *label3_; }
+    CaptionLabel& Label2() { return *label2_; }
+    CaptionLabel& Label1() { return *label1_; }
+    const NeedleLine& Line1() const { return line1_; }
+
+private:
+    void Create(const layout::Control& design);
+
+    std::string Text1Text() const override;
+    void SetTimer1Enabled(bool enabled) override { timer1_.SetEnabled(enabled); }
+    LineControl& Line1Control() override { return line1_; }
+    LabelControl& Label2Control() override { return *label2_; }
+    void ReportFailure(const std::string& message) override;
+
+    Form1 form_;
+    FailureBox box_;
+    NeedleLine line1_;
+    TickTimer timer1_;
+    QPushButton* command1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    DialWidget* shape1_ = nullptr;
+    CaptionLabel* label3_ = nullptr;
+    CaptionLabel* label2_ = nullptr;
+    CaptionLabel* label1_ = nullptr;
+};
+
+}  // namespace stepdial
