@@ -34,6 +34,9 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     // Form1 is the program: closing this window alone must not end it, and it must not
     // keep the program alive once Form1 is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // It opens after Form1 and must not take the keyboard from the entry: the operator
+    // types an angle as soon as the windows appear.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     auto* lampRow = new QHBoxLayout;
     for (int bit = 0; bit < 4; ++bit) {
