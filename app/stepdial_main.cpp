@@ -1,10 +1,10 @@
-#include <QApplication>
-
+#include "desktop.h"
 #include "hardware_port.h"
 #include "run_form.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    const auto app = stepdial::OpenDesktop(argc, argv);
+    if (!app) return 1;
     const auto port = stepdial::MakeHardwarePort();
-    return stepdial::RunForm1(app, *port);
+    return stepdial::RunForm1(*app, *port);
 }

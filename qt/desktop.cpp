@@ -1,0 +1,52 @@
+#include "desktop.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace stepdial {
+namespace {
+
+constexpr char kRemedy[] =
+    "stepdial shows a window and needs a graphical desktop (X11 or Wayland): start it from a "
+    "desktop session, or over ssh with X forwarding (ssh -X).";
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Qt's first complaint while it starts, which names the real cause ("could not connect
+// to display :1"); its final fatal message only advises reinstalling.
+std::string firstWarning;
+
+// Qt ends the program when its platform plugin cannot reach the display (DISPLAY names a
+// server that does not answer); this says why in the program's own words instead.
+void NoDisplayHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    const std::string text = message.toStdString();
+    if (type != QtFatalMsg) {
+        std::cerr << text << '\n';
+        if (firstWarning.empty()) firstWarning = text.substr(0, text.find('\n'));
+        return;
+    }
+    std::cerr << "stepdial: cannot open a window: " << (firstWarning.empty() ? text : firstWarning) << ". "
+              << kRemedy << std::endl;
+    std::_Exit(1);
+}
+
+}  // namespace
+
+std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv) {
+    // An explicit platform (offscreen, vnc, ...) is the caller's own choice.
+    if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        std::cerr << "stepdial: no graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set. " << kRemedy
+                  << std::endl;
+        return nullptr;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(NoDisplayHandler);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    return app;
+}
+
+}  // namespace stepdial

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QApplication>
+#include <memory>
+
+namespace stepdial {
+
+// The application on the operator's desktop, or nothing when there is no desktop to
+// show a window on (started from a console, a service, or ssh without X forwarding).
+// Then it has said so on standard error, and the program ends with status 1: Qt alone
+// would abort with a core dump and a hint to reinstall.
+std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv);
+
+}  // namespace stepdial
