@@ -54,6 +54,8 @@ struct NeedleRow {
     double x2, y2;
 };
 
+void PrintTo(const NeedleRow& row, std::ostream* os) { *os << "step " << row.step; }
+
 class NeedleTable : public ::testing::TestWithParam<NeedleRow> {};
 
 TEST_P(NeedleTable, EndPointAndReadoutFollowThePosition) {

@@ -99,6 +99,8 @@ struct FailureCase {
     std::size_t goodWrites;  // writes that succeed before the port fails
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
 class Form1Failure : public ::testing::TestWithParam<FailureCase> {};
 
 // However the failure comes, and however often the operator presses the button after it,
@@ -131,8 +133,7 @@ TEST_P(Form1Failure, ReportsOnceStopsTheTimerAndRunsNothingAfter) {
 
 INSTANTIATE_TEST_SUITE_P(Handlers, Form1Failure,
                          ::testing::Values(FailureCase{"AtStartUp", 0}, FailureCase{"OnTheFirstTick", 1},
-                                           FailureCase{"MidMove", 5}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                                           FailureCase{"MidMove", 5}));
 
 }  // namespace
 }  // namespace stepdial

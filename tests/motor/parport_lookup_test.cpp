@@ -69,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"UnreadableBaseAddr", {{"parport0", "garbage"}}, 888, ""},
         LookupCase{"NumericOrderNotTextOrder", {{"parport10", "888\t0\n"}, {"parport2", "888\t0\n"}},
                    888, "/dev/parport2"},
-        LookupCase{"NoPorts", {}, 888, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+        LookupCase{"NoPorts", {}, 888, ""}));
 
 TEST(ParportLookupMissingDriver, NoProcDirectoryMeansNoDevice) {
     EXPECT_FALSE(FindParportDevice(888, "/nonexistent/parport", "/dev").has_value());

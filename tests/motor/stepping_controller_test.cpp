@@ -102,8 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Below 0 the coils keep turning in phase order: one byte every tick.
         MoveCase{"NegativeAngle", "", "-45", 6, -6, {9, 12, 6, 3, 9, 12}},
         MoveCase{"DownThroughZero", "15", "-15", 4, -2, {6, 3, 9, 12}},
-        MoveCase{"UpFromNegative", "-15", "15", 4, 2, {9, 3, 6, 12}}),
-    [](const auto& info) { return std::string(info.param.name); });
+        MoveCase{"UpFromNegative", "-15", "15", 4, 2, {9, 3, 6, 12}}));
 
 TEST(SteppingController, PressAfterAFallingApproachTakesOneMoreStepDownThenStays) {
     Motor motor;

@@ -23,11 +23,12 @@ struct Sim {
     VirtualMotorPanel panel{motor, port};
 };
 
-class LampsAndByte : public ::testing::TestWithParam<std::uint8_t> {};
+// Plain ints, so the tests are named by the byte's number rather than a character.
+class LampsAndByte : public ::testing::TestWithParam<int> {};
 
 TEST_P(LampsAndByte, ShowTheLastByteWritten) {
     Sim sim;
-    const std::uint8_t byte = GetParam();
+    const auto byte = static_cast<std::uint8_t>(GetParam());
     sim.port.Write(888, byte);
 
     for (const CoilLamp* lamp : sim.panel.Lamps()) {
@@ -79,6 +80,8 @@ struct MarkCase {
     double degrees;
     double markDx, markDy;  // unit direction of the mark on screen
 };
+
+void PrintTo(const MarkCase& c, std::ostream* os) { *os << c.degrees << " degrees"; }
 
 class RotorDrawing : public ::testing::TestWithParam<MarkCase> {};
 
@@ -137,6 +140,8 @@ struct Placement {
     QPoint formAt;
     bool expectRight;
 };
+
+void PrintTo(const Placement& p, std::ostream* os) { *os << "form at " << p.formAt.x() << "," << p.formAt.y(); }
 
 class PlacedBeside : public ::testing::TestWithParam<Placement> {};
 

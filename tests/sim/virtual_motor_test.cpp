@@ -24,6 +24,8 @@ struct ControllerMove {
     std::int64_t finalStep;
 };
 
+void PrintTo(const ControllerMove& m, std::ostream* os) { *os << m.name; }
+
 class RotorFollowsController : public ::testing::TestWithParam<ControllerMove> {};
 
 TEST_P(RotorFollowsController, OnEveryTickWithoutStalling) {
@@ -59,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControllerMove{"FractionalTargetsAndRepeatedPresses",
                        {{"100", 13}, {"100", 3}, {"3.75", 20}, {"3.75", 2}},
                        0},
-        ControllerMove{"EntryEmptiedWhileRunning", {{"180", 9}, {"", 9}}, 0}),
-    [](const auto& info) { return info.param.name; });
+        ControllerMove{"EntryEmptiedWhileRunning", {{"180", 9}, {"", 9}}, 0}));
 
 // Writes straight to the coils, starting from the rotor at 0 (pattern 3's full step).
 struct CoilSequence {
@@ -70,6 +71,8 @@ struct CoilSequence {
     std::uint64_t steps;
     std::uint64_t stalls;
 };
+
+void PrintTo(const CoilSequence& s, std::ostream* os) { *os << s.name; }
 
 class CoilResponse : public ::testing::TestWithParam<CoilSequence> {};
 
@@ -116,8 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         CoilSequence{"SingleCoilOneAndAHalfStepsAway", {4}, 3, 1, 0},
         CoilSequence{"SingleCoilOppositeStalls", {2, 8}, 1, 1, 1},
         // Bits 4 to 7 reach no coil.
-        CoilSequence{"HighBitsDriveNoCoil", {0xF6, 0x10, 0x8C}, 4, 2, 0}),
-    [](const auto& info) { return info.param.name; });
+        CoilSequence{"HighBitsDriveNoCoil", {0xF6, 0x10, 0x8C}, 4, 2, 0}));
 
 }  // namespace
 }  // namespace stepdial
