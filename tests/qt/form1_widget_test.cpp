@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "comma_locale.h"
 #include "form1_widget.h"
 #include "recording_port.h"
 
@@ -291,6 +292,83 @@ TEST(Form1Run, NegativeAnglesTurnTheNeedleTheOtherWay) {
     EXPECT_LT(f.form.Line1().Y2(), 2000.0f) << "above the pivot: counter-clockwise";
 }
 
+// What the operator does between ticks: replace the entry's text (or add to it) with the
+// keyboard, maybe press the start button; then up to `ticks` ticks come while the timer runs.
+struct Step {
+    const char* replace;
+    const char* append;
+    bool click;
+    int ticks;
+    std::int64_t position;
+    bool moving;
+};
+
+struct Session {
+    const char* name;
+    std::vector<Step> steps;
+};
+
+void PrintTo(const Session& s, std::ostream* os) { *os << s.name; }
+
+class Form1Session : public ::testing::TestWithParam<Session> {};
+
+TEST_P(Form1Session, TicksAndPositionAfterEachAction) {
+    LoadedForm f;
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    int index = 0;
+    for (const Step& step : GetParam().steps) {
+        f.form.Text1().setFocus();
+        if (step.replace) {
+            QTest::keyClick(&f.form.Text1(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(&f.form.Text1(), QString::fromLatin1(step.replace));
+        }
+        if (step.append) {
+            QTest::keyClick(&f.form.Text1(), Qt::Key_End);
+            QTest::keyClicks(&f.form.Text1(), QString::fromLatin1(step.append));
+        }
+        if (step.click) QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
+        EXPECT_EQ(f.TicksToArrival(step.ticks), step.ticks) << "action " << index;
+        EXPECT_EQ(f.Position(), step.position) << "action " << index;
+        EXPECT_EQ(f.form.Timer1().Enabled(), step.moving) << "action " << index;
+        ++index;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operator, Form1Session,
+    ::testing::Values(
+        // A press where the motor already stands: one tick, then the timer is off.
+        Session{"AtAWholeTarget", {{"0", nullptr, true, 1, 0, false}}},
+        // Half a step above: the tick raises and lowers the position again, every press.
+        Session{"BelowAFractionalTarget", {{"3.75", nullptr, true, 1, 0, false}, {nullptr, nullptr, true, 1, 0, false}}},
+        // Falling toward 100 (13 1/3 steps) stops above it; the next press takes one more
+        // step down, and later presses stay.
+        Session{"AfterAFallingApproach",
+                {{"360", nullptr, true, 48, 48, false},
+                 {"100", nullptr, true, 34, 14, false},
+                 {nullptr, nullptr, true, 1, 13, false},
+                 {nullptr, nullptr, true, 1, 13, false}}},
+        // Typing 180 while the motor runs passes through 1: within a step of it the timer
+        // stops, the rest of the typing moves nothing, and the button must be pressed again.
+        Session{"AtAnIntermediateTarget",
+                {{"360", nullptr, true, 3, 3, true},
+                 {"1", nullptr, false, 2, 1, false},
+                 {nullptr, "80", false, 0, 1, false},
+                 {nullptr, nullptr, true, 23, 24, false}}}));
+
+// The entry is read with '.' as the decimal point whatever the desktop's locale.
+TEST(Form1Run, ADecimalPointIsReadTheSameUnderACommaLocale) {
+    const testing::CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma, and none could be built";
+    LoadedForm f;
+    f.form.Text1().setText(QStringLiteral("97.5"));
+    f.form.Command1().click();
+    EXPECT_EQ(f.TicksToArrival(), 13);
+    EXPECT_EQ(f.Position(), 13);
+    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("97.5"));
+}
+
 // Pixels of the window as drawn: the needle where the position says, the dial around it.
 TEST(Form1Drawing, TheNeedleIsDrawnWhereThePositionPointsAndOverTheDial) {
     LoadedForm f;
@@ -303,6 +381,9 @@ TEST(Form1Drawing, TheNeedleIsDrawnWhereThePositionPointsAndOverTheDial) {
     EXPECT_FALSE(inkAt(image, 113, 170)) << "nothing below the pivot yet";
     EXPECT_TRUE(inkAt(image, 16 + 4 + 92, 40)) << "top of the dial's circle";
     EXPECT_TRUE(inkAt(image, 113 + 80, 133)) << "the needle is drawn over the dial's outline";
+    int thickness = 0;
+    for (int y = 120; y < 147; ++y) thickness += inkAt(image, 150, y);
+    EXPECT_EQ(thickness, 4) << "the needle is 4 pixels wide";
 
     f.form.Text1().setText(QStringLiteral("90"));
     f.form.Command1().click();
