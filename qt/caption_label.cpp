@@ -1,5 +1,7 @@
 #include "caption_label.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFont>
 #include <QPainter>
 #include <QTextOption>
@@ -7,9 +9,31 @@
 #include "twips.h"
 
 namespace stepdial {
+namespace {
+
+// A painted caption is a plain widget to assistive technology, nameless; this gives it
+// the role and name a standard label has.
+class CaptionAccessible : public QAccessibleWidget {
+public:
+    explicit CaptionAccessible(CaptionLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name) return static_cast<const CaptionLabel*>(widget())->Caption();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* CaptionAccessibleFactory(const QString&, QObject* object) {
+    if (auto* label = dynamic_cast<CaptionLabel*>(object)) return new CaptionAccessible(label);
+    return nullptr;
+}
+
+}  // namespace
 
 CaptionLabel::CaptionLabel(QWidget& parent, const layout::Control& design)
     : QWidget(&parent), caption_(QString::fromUtf8(design.text.data(), qsizetype(design.text.size()))) {
+    [[maybe_unused]] static const bool factoryInstalled =
+        (QAccessible::installFactory(CaptionAccessibleFactory), true);
     setObjectName(QString::fromLatin1(design.name.data(), qsizetype(design.name.size())));
     setGeometry(TwipsRect(design.box));
     if (design.font) {
@@ -26,6 +50,12 @@ void CaptionLabel::SetCaption(const std::string& caption) {
     if (text == caption_) return;
     caption_ = text;
     update();
+}
+
+void CaptionLabel::Announce() {
+    ++announcements_;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CaptionLabel::paintEvent(QPaintEvent*) {

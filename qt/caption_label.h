@@ -16,14 +16,21 @@ class CaptionLabel : public QWidget, public LabelControl {
 public:
     CaptionLabel(QWidget& parent, const layout::Control& design);
 
+    // The caption changes silently for assistive technology, which reads the current one
+    // whenever it asks; a readout that changes 64 times a second is announced by Announce.
     void SetCaption(const std::string& caption) override;
     QString Caption() const { return caption_; }
+
+    // Tells assistive technology (a screen reader) that the caption has a new value.
+    void Announce();
+    int Announcements() const { return announcements_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QString caption_;
+    int announcements_ = 0;
 };
 
 }  // namespace stepdial

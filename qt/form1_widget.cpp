@@ -76,6 +76,12 @@ bool Form1Widget::Load() {
 
 std::string Form1Widget::Text1Text() const { return text1_->text().toStdString(); }
 
+void Form1Widget::SetTimer1Enabled(bool enabled) {
+    timer1_.SetEnabled(enabled);
+    // A screen reader hears where the motor stopped, not every step on the way.
+    if (!enabled && label2_) label2_->Announce();
+}
+
 void Form1Widget::ReportFailure(const std::string& message) {
     box_(QString::fromStdString(message));
     // Only a running event loop can be ended: an exit asked for before (at start-up, or in

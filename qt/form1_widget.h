@@ -39,7 +39,7 @@ private:
     void Create(const layout::Control& design);
 
     std::string Text1Text() const override;
-    void SetTimer1Enabled(bool enabled) override { timer1_.SetEnabled(enabled); }
+    void SetTimer1Enabled(bool enabled) override;
     LineControl& Line1Control() override { return line1_; }
     LabelControl& Label2Control() override { return *label2_; }
     void ReportFailure(const std::string& message) override;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -391,6 +392,34 @@ TEST(Form1Drawing, TheNeedleIsDrawnWhereThePositionPointsAndOverTheDial) {
     image = f.form.grab().toImage();
     EXPECT_TRUE(inkAt(image, 113, 170)) << "needle pointing down";
     EXPECT_FALSE(inkAt(image, 150, 133)) << "the old needle is gone";
+}
+
+// A screen reader reads the painted captions and the readout as it would standard labels,
+// and hears the readout once, where the motor stops, not on every tick on the way.
+TEST(Form1Accessibility, CaptionsHaveNamesAndTheReadoutIsAnnouncedWhereTheMotorStops) {
+    LoadedForm f;
+    const std::pair<CaptionLabel*, QString> names[] = {{&f.form.Label1(), QStringLiteral(":זוית במעלות")},
+                                                       {&f.form.Label3(), QStringLiteral(":כיוון המנוע עכשיו")},
+                                                       {&f.form.Label2(), QStringLiteral("0")}};
+    for (const auto& [label, name] : names) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), QAccessible::StaticText);
+        EXPECT_EQ(accessible->text(QAccessible::Name), name);
+    }
+
+    // Qt's offscreen platform has no accessibility bridge to watch the events go out, so
+    // the readout's own count of announcements stands in for them.
+    const int atStart = f.form.Label2().Announcements();
+    f.form.Text1().setText(QStringLiteral("90"));
+    f.form.Command1().click();
+    for (int i = 0; i < 5; ++i) f.Tick();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&f.form.Label2())->text(QAccessible::Name),
+              QStringLiteral("37.5"));
+    EXPECT_EQ(f.form.Label2().Announcements(), atStart) << "announced while moving";
+    EXPECT_EQ(f.TicksToArrival(), 7);
+    EXPECT_EQ(f.form.Label2().Announcements(), atStart + 1) << "once, on arrival";
+    EXPECT_EQ(f.form.Label1().Announcements() + f.form.Label3().Announcements(), 0);
 }
 
 TEST(Form1Failure, APortFailingAtStartUpEndsLoadingWithTheError) {
