@@ -7,7 +7,7 @@ set -euo pipefail
 
 build=$1 version=$2 expected=$3
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../support/xvfb.sh"
+source "$here/../../scripts/xvfb.sh"
 work=$(mktemp -d)
 xvfb_pid="" sim_pid=""
 cleanup() {
