@@ -218,7 +218,11 @@ kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.log" >&2; fail "stepdial-sim 
 # Closing Form1, as its title bar's close button asks, ends the program normally.
 form1=$(xdotool search --onlyvisible --name '^Form1$' | head -n1)
 python3 "$here/../e2e/sim_close_window.py" "$form1" >&2 || fail "cannot ask Form1 to close"
-running() { [ -e "/proc/$1" ] && [ "$(awk '{ print $3 }' "/proc/$1/stat")" != Z ]; }
+# Running: its /proc entry is there and not a zombie's (it may go between two reads).
+running() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) && [ -n "$state" ] && [ "$state" != Z ]
+}
 for _ in $(seq 100); do running "$sim_pid" || break; sleep 0.1; done
 running "$sim_pid" && fail "the unpacked stepdial-sim still runs 10 s after Form1 was closed"
 status=0
