@@ -1,10 +1,12 @@
-# The Debian package of both programs. dpkg-shlibdeps computes the libraries they link;
-# Depends adds what Qt and the window load at run time without linking it: the platform
-# plugins (without them Qt cannot open a window at all) and the "David" typeface.
+# The Debian package of both programs: a native package, its version project()'s.
+# dpkg-shlibdeps computes the libraries they link; Depends adds what Qt and the window
+# load at run time without linking it: the platform plugins (without them Qt cannot open
+# a window at all) and the "David" typeface. packaging/ installs the rest of what Debian
+# asks of a package: copyright, changelog, manual pages, menu entries, AppStream data.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stepdial)
 set(CPACK_PACKAGE_VENDOR "stepdial maintainers")
-set(CPACK_PACKAGE_CONTACT "stepdial maintainers <stepdial@example.org>")
+set(CPACK_PACKAGE_CONTACT "${STEPDIAL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION [[
 A small window turns a four-phase stepper motor whose coil drivers hang on
@@ -15,6 +17,8 @@ stepdial drives the real port through the kernel's parport driver;
 stepdial-sim is the same program driving a simulated port and a virtual
 motor, to try it on a PC without a parallel port.]])
 set(CPACK_STRIP_FILES ON)
+set(CPACK_STEPDIAL_OBJCOPY "${CMAKE_OBJCOPY}")
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebianStrip.cmake")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -4,7 +4,7 @@
 #
 #   docs/form1_screenshot.sh PATH/TO/stepdial-sim OUT.png [ANGLE]
 set -euo pipefail
-source "$(dirname "$(realpath "$0")")/../tests/support/xvfb.sh"
+source "$(dirname "$(realpath "$0")")/../scripts/xvfb.sh"
 
 program=$(realpath "$1")
 out=$(realpath -m "$2")

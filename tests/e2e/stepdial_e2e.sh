@@ -7,7 +7,7 @@
 #
 #   stepdial_e2e.sh PATH/TO/stepdial
 set -euo pipefail
-source "$(dirname "$(realpath "$0")")/../support/xvfb.sh"
+source "$(dirname "$(realpath "$0")")/../../scripts/xvfb.sh"
 
 program=$(realpath "$1")
 work=$(mktemp -d)

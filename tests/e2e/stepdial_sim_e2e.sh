@@ -19,7 +19,7 @@ program=$(realpath "$1")
 picture=${2:+$(realpath -m "$2")}
 here=$(dirname "$(realpath "$0")")
 check="$here/sim_screenshot_check.py"
-source "$here/../support/xvfb.sh"
+source "$here/../../scripts/xvfb.sh"
 
 work=$(mktemp -d)
 xvfb_pid=""

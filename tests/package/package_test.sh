@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build tree and checks it the way a user's machine meets
 # it: the file name apt is given, the control fields apt reads, the files dpkg unpacks,
-# the menu entries a desktop reads, and the simulator started from the unpacked files.
-# Usage: package_test.sh BUILD_DIR VERSION EXPECTED_CONTENTS_FILE
+# what lintian says of it, the copyright, changelog and manual pages, the menu entries a
+# desktop reads, the AppStream metadata a software centre reads, and the simulator
+# started from the unpacked files.
+# Usage: package_test.sh SOURCE_DIR BUILD_DIR VERSION EXPECTED_CONTENTS_FILE
 set -euo pipefail
 
-build=$1 version=$2 expected=$3
+source_dir=$1 build=$2 version=$3 expected=$4
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../support/xvfb.sh"
+source "$here/../../scripts/xvfb.sh"
 work=$(mktemp -d)
 xvfb_pid="" sim_pid=""
 cleanup() {
@@ -43,8 +45,8 @@ expect_field Package stepdial
 expect_field Version "$version"
 expect_field Architecture "$arch"
 expect_field Section electronics
-[[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] ||
-  fail "Maintainer '$(field Maintainer)' is not 'Name <address>'"
+maintainer=$(field Maintainer)
+[[ $maintainer =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer '$maintainer' is not 'Name <address>'"
 description=$(field Description)
 [ "$(wc -l <<<"$description")" -ge 2 ] || fail "Description has no long text: $description"
 [ -n "$(head -n1 <<<"$description")" ] || fail "Description has no summary line"
@@ -74,6 +76,22 @@ if grep -E '\./usr/share/' "$work/listing" | grep -vE '^(d|-rw-r--r--)' >&2; the
   fail "data files with unexpected modes"
 fi
 
+# --- lintian ------------------------------------------------------------------------------
+# Debian's own profile whatever the machine's vendor, and no configuration file of the
+# machine or the user, which could hide tags. Info tags are shown because the hardening
+# tags are among them; experimental and pedantic ones are shown and do not fail.
+lintian_log="$work/lintian.log"
+lintian --no-cfg --profile debian --display-info --display-experimental --pedantic \
+        --tag-display-limit 0 --fail-on none "$deb" >"$lintian_log" 2>"$work/lintian.err" ||
+  { cat "$work/lintian.err" >&2; fail "lintian could not check the package"; }
+echo "lintian on $(basename "$deb") (debian profile):"
+if [ -s "$lintian_log" ]; then sed 's/^/  /' "$lintian_log"; else echo "  no tags"; fi
+if grep -E '^[EW]: |^[A-Z]: [^ ]+: hardening-' "$lintian_log" >&2; then
+  fail "lintian reports errors, warnings or hardening tags (the hardening flags come with -DSTEPDIAL_HARDEN=ON)"
+fi
+grep -qE '^[A-Z]: ' "$lintian_log" || ! grep -q . "$lintian_log" ||
+  fail "lintian printed what is not a tag: $(cat "$lintian_log")"
+
 # --- unpacked: programs and desktop entries ---------------------------------------------
 root="$work/root"
 dpkg -x "$deb" "$root"
@@ -85,14 +103,72 @@ for program in stepdial stepdial-sim; do
   if readelf -S "$binary" | grep -q '\.debug_info'; then fail "$program is not stripped"; fi
 done
 
+# --- copyright, changelog, manual pages ------------------------------------------------
+doc="$root/usr/share/doc/stepdial"
+# Machine-readable, and the licence it states is the text of LICENSE, word for word.
+head -n1 "$doc/copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "copyright is not in the machine-readable format"
+grep -qxF 'Files: *' "$doc/copyright" || fail "copyright has no 'Files: *' paragraph"
+awk '/^License: Expat$/ { inside = 1; next } inside && /^ / { print; next } { inside = 0 }' "$doc/copyright" |
+  sed 's/^ //; s/^\.$//' >"$work/copyright-license"
+sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE" >"$work/license"
+[ -s "$work/license" ] || fail "LICENSE holds no MIT licence text"
+diff -u "$work/license" "$work/copyright-license" >&2 || fail "the licence in copyright is not LICENSE's"
+
+# gzip -9n: no file name and no time stamp in the header (bytes 3 and 4-7), so the same
+# file gives the same package.
+gzipped() {
+  local flags mtime
+  flags=$(od -An -tu1 -j3 -N1 "$1" | tr -d ' ')
+  mtime=$(od -An -tu4 -j4 -N4 "$1" | tr -d ' ')
+  [ $((flags & 8)) -eq 0 ] && [ "$mtime" -eq 0 ] && gzip -t "$1"
+}
+for file in "$doc/changelog.gz" "$root"/usr/share/man/man1/*.gz; do
+  gzipped "$file" || fail "$file is not compressed with gzip -9n"
+done
+zcat "$doc/changelog.gz" >"$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
+  fail "the changelog's newest entry is not $version: $(head -n1 "$work/changelog")"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Maintainer)" = "$maintainer" ] ||
+  fail "the changelog's newest entry is not signed by the package's Maintainer"
+
+# Each page renders without a complaint from man or groff, and is the page of its program.
+manual="$root/usr/share/man/man1"
+render() { MANWIDTH=100 man -l "$1" 2>/dev/null | sed 's/.\x08//g' | tr -s ' \n' ' '; }
+for program in stepdial stepdial-sim; do
+  page="$manual/$program.1.gz"
+  [ -f "$page" ] || fail "no manual page for $program"
+  complaints=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [ -z "$complaints" ] || fail "$program.1 has formatting complaints: $complaints"
+  render "$page" >"$work/$program.txt"
+  grep -qF "NAME $program - " "$work/$program.txt" || fail "$program.1 does not name $program"
+  for section in DESCRIPTION WINDOWS "EXIT STATUS" FILES; do
+    grep -qF " $section " "$work/$program.txt" || fail "$program.1 has no $section section"
+  done
+  grep -qF "stepdial $version" "$work/$program.txt" || fail "$program.1 does not say version $version"
+done
+# Every failure the Linux port can report, as its source words it, has its entry in the
+# page, beside the files the program reads.
+messages=$(cat "$source_dir"/motor/port_linux.cpp "$source_dir"/motor/port_ppdev.cpp \
+               "$source_dir"/motor/port_direct_io.cpp |
+           grep -oE '"(cannot|no) [^"]*"' | tr -d '"' | sort -u)
+[ "$(wc -l <<<"$messages")" -ge 5 ] || fail "found only these failures in motor/: $messages"
+while read -r message; do
+  grep -qF ": $message: " "$work/stepdial.txt" || fail "stepdial.1 does not list the failure '$message'"
+done <<<"$messages"
+for file in /proc/sys/dev/parport /dev/parportN "sudo modprobe parport_pc ppdev" "usermod -aG lp"; do
+  grep -qF "$file" "$work/stepdial.txt" || fail "stepdial.1 does not mention $file"
+done
+
 applications="$root/usr/share/applications"
+app_id=io.github.stepdial.stepdial
 # Hints count too: a hint such as a missing main category hides the entry in the menu.
-if ! verdict=$(desktop-file-validate "$applications/stepdial.desktop" \
-                                     "$applications/stepdial-sim.desktop" 2>&1) ||
+if ! verdict=$(desktop-file-validate "$applications/$app_id.desktop" \
+                                     "$applications/$app_id-sim.desktop" 2>&1) ||
    [ -n "$verdict" ]; then
   fail "desktop entries do not validate cleanly: $verdict"
 fi
-entry() { sed -n "s/^$2=//p" "$applications/$1.desktop"; }
+entry() { sed -n "s/^$2=//p" "$applications/$app_id${1#stepdial}.desktop"; }
 for program in stepdial stepdial-sim; do
   exec_line=$(entry "$program" Exec)
   [ "$exec_line" = "$program" ] || fail "$program.desktop starts '$exec_line'"
@@ -103,6 +179,24 @@ done
 grep -qi 'simulat' <<<"$(entry stepdial-sim Name)" ||
   fail "the simulator's menu entry '$(entry stepdial-sim Name)' does not say it is simulated"
 [ "$(entry stepdial Name)" != "$(entry stepdial-sim Name)" ] || fail "both menu entries have one name"
+
+# --- AppStream --------------------------------------------------------------------------
+metainfo="$root/usr/share/metainfo/$app_id.metainfo.xml"
+[ -f "$metainfo" ] || fail "no AppStream metadata at ${metainfo#"$root"}"
+status=0
+verdict=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) || status=$?
+echo "appstreamcli validate --no-net --pedantic: $verdict"
+if [ "$status" -ne 0 ] || grep -E '^[EW]: ' <<<"$verdict" >&2; then
+  fail "the AppStream metadata does not validate without errors and warnings"
+fi
+# The component id is the desktop entry's name, and every launchable is in the package.
+grep -qF "<id>$app_id</id>" "$metainfo" || fail "the AppStream id is not $app_id"
+launchables=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+grep -qxF "$app_id.desktop" <<<"$launchables" || fail "the metadata does not launch $app_id.desktop"
+while read -r launchable; do
+  [ -f "$applications/$launchable" ] || fail "the metadata launches $launchable, which the package lacks"
+done <<<"$launchables"
+grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
 
 # --- the unpacked simulator opens its windows on a real X server ------------------------
 start_xvfb "$work" || fail "no X server"
@@ -124,7 +218,11 @@ kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.log" >&2; fail "stepdial-sim 
 # Closing Form1, as its title bar's close button asks, ends the program normally.
 form1=$(xdotool search --onlyvisible --name '^Form1$' | head -n1)
 python3 "$here/../e2e/sim_close_window.py" "$form1" >&2 || fail "cannot ask Form1 to close"
-running() { [ -e "/proc/$1" ] && [ "$(awk '{ print $3 }' "/proc/$1/stat")" != Z ]; }
+# Running: its /proc entry is there and not a zombie's (it may go between two reads).
+running() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) && [ -n "$state" ] && [ "$state" != Z ]
+}
 for _ in $(seq 100); do running "$sim_pid" || break; sleep 0.1; done
 running "$sim_pid" && fail "the unpacked stepdial-sim still runs 10 s after Form1 was closed"
 status=0

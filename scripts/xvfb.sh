@@ -1,4 +1,5 @@
-# Sourced by the scripts that run the real programs in a real X server.
+# Sourced by the scripts that run the real programs in a real X server: the end-to-end
+# and package tests, the figures command and the screenshot script.
 #
 # start_xvfb WORKDIR: starts Xvfb on a display it picks itself (no clash with another
 # run on the same machine), waits until the server answers, exports DISPLAY and sets
