@@ -39,8 +39,14 @@ done
 echo "stepdial-guest: boot '$boot' on $(uname -r)"
 
 # A program stuck in the kernel (a ppdev claim that never returns) would hold the machine
-# until the host's timeout; this ends it sooner and says why.
-(sleep 120; echo "stepdial-guest: port_check still running after 120 s: stuck"; verdict 4) &
+# until the host's timeout; this ends it sooner and shows each process's state (D: asleep
+# in the kernel, where not even SIGKILL reaches it).
+(
+    sleep 60
+    echo "stepdial-guest: port_check still running after 60 s: stuck"
+    ps -o pid,stat,args | grep -E 'PID|port_check' | grep -v grep
+    verdict 4
+) &
 
 case "$boot" in
 ppdev | second | busy)
