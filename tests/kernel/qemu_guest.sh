@@ -57,7 +57,7 @@ download_deb() {
 
 # The kernel image package linux-image-amd64 depends on in the package lists now.
 current_kernel_package() {
-    apt-cache depends "$KERNEL_META" 2>/dev/null |
+    { apt-cache depends "$KERNEL_META" 2>/dev/null || true; } |
         sed -n 's/^ *Depends: \(linux-image-[^ <>]*-amd64\)$/\1/p' | head -n 1
 }
 
@@ -75,6 +75,7 @@ fetch_kernel_package() {
 
     # Lists older than the pin do not know it yet; only root may refresh them.
     if [ "$(id -u)" -eq 0 ]; then
+        echo "qemu_guest: $KERNEL_PIN cannot be downloaded; refreshing the package lists (apt-get update) to try again"
         apt-get update -qq >&2 || echo "qemu_guest: apt-get update failed; going on with the package lists as they are"
         download_deb "$cache" "$KERNEL_PIN" && KERNEL_DEB="$(cached_deb "$cache" "$KERNEL_PIN")" && return 0
     else
@@ -95,9 +96,10 @@ fetch_kernel_package() {
     [ -n "$KERNEL_DEB" ] || die "no .deb of $current in $cache"
 }
 
-# The first path in the package's file list (file $1) matching the extended regex $2.
+# The first path in the package's file list (file $1) matching the extended regex $2;
+# nothing, and no failure, when none does.
 member() {
-    grep -E "$2" "$1" | head -n 1
+    grep -E "$2" "$1" | head -n 1 || true
 }
 
 # The modules module $1 needs loaded before it, as its own modinfo says: "a,b".
@@ -112,8 +114,14 @@ depends_of() {
 # kernel has built in is left out of it.
 unpack_kernel() {
     local work="$1" deb="$2"
-    local dest="$work/kernel/$(basename "$deb" .deb)"
-    [ -f "$dest/complete" ] && return 0
+    local dest
+    dest="$work/kernel/$(basename "$deb" .deb)"
+    # Unpacked before, for the same modules: nothing to do.
+    if [ -f "$dest/complete" ]; then
+        local ready=1 module
+        for module in "${GUEST_MODULES[@]}"; do [ -f "$dest/$module.load" ] || ready=0; done
+        [ "$ready" -eq 1 ] && return 0
+    fi
     local tree="$work/kernel/unpack"
     rm -rf "$tree" "$dest" && mkdir -p "$tree" "$dest"
     local list="$tree.list"
@@ -163,8 +171,9 @@ unpack_kernel() {
     done
     cp "$tree/$vmlinuz" "$dest/vmlinuz"
     for module in "${!builtins[@]}"; do
-        [ -n "$builtin" ] && grep -Eq "/${module//_/[_-]}\.ko$" "$tree/$builtin" ||
+        if [ -z "$builtin" ] || ! grep -Eq "/${module//_/[_-]}\.ko$" "$tree/$builtin"; then
             die "$deb holds no $module module and does not have it built in"
+        fi
     done
 
     # Load orders, depth-first: a module after everything it depends on.
@@ -193,7 +202,8 @@ prepare() {
 
     fetch_kernel_package "$work"
     unpack_kernel "$work" "$KERNEL_DEB"
-    local kernel="$work/kernel/$(basename "$KERNEL_DEB" .deb)"
+    local kernel
+    kernel="$work/kernel/$(basename "$KERNEL_DEB" .deb)"
 
     local root="$work/initramfs-root"
     rm -rf "$root"
