@@ -1,7 +1,11 @@
 #include "parport_lookup.h"
 
+#include <sys/sysmacros.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +28,37 @@ std::optional<std::filesystem::path> FindParportDevice(std::uint16_t address,
         std::ifstream baseAddr(procRoot / name / "base-addr");
         unsigned long base = 0;
         if (baseAddr >> base && base == address) return devRoot / name;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FindParportHolder(std::string_view parport,
+                                             const std::filesystem::path& procRoot) {
+    std::ifstream active(procRoot / parport / "devices" / "active");
+    std::string holder;
+    if (!(active >> holder) || holder == "none") return std::nullopt;
+    return holder;
+}
+
+std::optional<LockHolder> FindFlockHolder(dev_t device, ino_t inode,
+                                          const std::filesystem::path& procRoot) {
+    // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->"
+    // after the number. The kernel prints the device as hex major:minor.
+    char wanted[64];
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%lu", major(device), minor(device),
+                  static_cast<unsigned long>(inode));
+    std::ifstream locks(procRoot / "locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, where;
+        long pid = 0;
+        if (!(fields >> number >> kind) || kind != "FLOCK") continue;
+        if (!(fields >> mode >> access >> pid >> where) || where != wanted) continue;
+        if (pid <= 0) return std::nullopt;
+        LockHolder holder{pid, {}};
+        std::ifstream comm(procRoot / std::to_string(pid) / "comm");
+        std::getline(comm, holder.command);
+        return holder;
     }
     return std::nullopt;
 }

@@ -3,13 +3,22 @@
 #include <sys/io.h>
 
 #include <cerrno>
-
-#include "port_error.h"
+#include <cstdio>
+#include <string>
 
 namespace stepdial {
+namespace {
+
+// Control register bit 5 turns a bidirectional port's data lines into inputs: the data
+// register then reads the lines, not the latch, and nothing written reaches the motor.
+constexpr std::uint8_t kDataLinesInput = 0x20;
+// Where nothing decodes the address the ISA bus floats high: every register reads 0xff.
+constexpr std::uint8_t kNothingThere = 0xff;
+
+}  // namespace
 
 DirectIoPort::DirectIoPort(std::uint16_t address) : address_(address) {
-    if (::ioperm(address_, 1, 1) < 0) {
+    if (::ioperm(address_, 3, 1) < 0) {
         const int error = errno;
         throw PortError({error, std::generic_category()}, address_, "direct port I/O",
                         "no parport device has this address and ioperm was refused",
@@ -22,14 +31,28 @@ void DirectIoPort::Write(std::uint16_t /*address*/, std::uint8_t value) {
     ::outb(value, address_);
     if (answered_) return;
     // The kernel's own probe: an SPP data register reads back what was written to it.
-    if (::inb(address_) != value) {
-        throw PortError(std::make_error_code(std::errc::no_such_device), address_,
-                        "direct port I/O", "no parallel port answers at this address",
-                        "Enable the parallel port in the BIOS setup and check that it sits at "
-                        "this address; with the parport_pc module loaded, /proc/sys/dev/parport "
-                        "lists the ports the kernel found.");
-    }
+    if (::inb(address_) != value) throw NoEchoError(address_, ::inb(address_ + 2));
     answered_ = true;
+}
+
+PortError NoEchoError(std::uint16_t address, std::uint8_t control) {
+    if (control != kNothingThere && (control & kDataLinesInput) != 0) {
+        char reads[48];
+        std::snprintf(reads, sizeof reads, "reads 0x%02x, bit 5 set", unsigned{control});
+        // Changing the control register is the operator's decision: a program that set the
+        // lines as inputs may be reading a device through them.
+        return PortError(std::make_error_code(std::errc::io_error), address, "direct port I/O",
+                         "the data lines are set as inputs, so nothing written reaches them (control register " +
+                             DescribeAddress(static_cast<std::uint16_t>(address + 2)) + " " + reads + ")",
+                         "Another program switched the port to input and left it so; stepdial does not change "
+                         "the control register itself. Load the parport_pc and ppdev modules (sudo modprobe "
+                         "parport_pc ppdev), which set the lines back to outputs, then start again; or switch "
+                         "the machine off and on.");
+    }
+    return PortError(std::make_error_code(std::errc::no_such_device), address, "direct port I/O",
+                     "no parallel port answers at this address",
+                     "Enable the parallel port in the BIOS setup and check that it sits at this address; with "
+                     "the parport_pc module loaded, /proc/sys/dev/parport lists the ports the kernel found.");
 }
 
 }  // namespace stepdial

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "port.h"
+#include "port_error.h"
 
 namespace stepdial {
 
@@ -11,7 +12,8 @@ namespace stepdial {
 // under Secure Boot lockdown.
 class DirectIoPort : public Port {
 public:
-    // Gains access to the data register; throws PortError when refused.
+    // Gains access to the data, status and control registers; throws PortError when
+    // refused.
     explicit DirectIoPort(std::uint16_t address);
 
     // The first write is checked: a port answers by echoing its data register, an
@@ -22,5 +24,9 @@ private:
     std::uint16_t address_;
     bool answered_ = false;
 };
+
+// Why the data register at `address` did not echo a write, judged from what its control
+// register (address + 2) reads: the data lines set as inputs, or no port at all.
+PortError NoEchoError(std::uint16_t address, std::uint8_t control);
 
 }  // namespace stepdial

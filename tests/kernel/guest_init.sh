@@ -1,7 +1,7 @@
 #!/bin/busybox sh
 # The emulated machine's first and only process. The boot to run comes on the kernel
-# command line (stepdial.boot=ppdev|second|direct|absent); the verdict leaves through the
-# isa-debug-exit device at 0xf4, whose value becomes qemu's exit status.
+# command line (stepdial.boot=ppdev|second|busy|lp|direct|direct_input|absent); the verdict
+# leaves through the isa-debug-exit device at 0xf4, whose value becomes qemu's exit status.
 
 /bin/busybox --install -s /bin
 mount -t proc proc /proc
@@ -17,32 +17,65 @@ verdict() {
     poweroff -f
 }
 
+# Loads a module after those it depends on, in the order the host read from the
+# modules themselves (lib/modules/M.load); a module already loaded is skipped.
+load() {
+    for dep in $(cat "/lib/modules/$1.load"); do
+        grep -q "^$dep " /proc/modules && continue
+        insmod "/lib/modules/$dep.ko" || return 1
+    done
+}
+
+load_all() {
+    for module in "$@"; do
+        load "$module" || { echo "stepdial-guest: loading $module failed"; verdict 3; }
+    done
+}
+
 boot=
 for word in $(cat /proc/cmdline); do
     case "$word" in stepdial.boot=*) boot="${word#stepdial.boot=}" ;; esac
 done
 echo "stepdial-guest: boot '$boot' on $(uname -r)"
 
+# A program stuck in the kernel (a ppdev claim that never returns) would hold the machine
+# until the host's timeout; this ends it sooner and shows each process's state (D: asleep
+# in the kernel, where not even SIGKILL reaches it).
+(
+    sleep 60
+    echo "stepdial-guest: port_check still running after 60 s: stuck"
+    ps -o pid,stat,args | grep -E 'PID|port_check' | grep -v grep
+    verdict 4
+) &
+
 case "$boot" in
-ppdev | second)
-    # The order the module dependencies dictate.
-    for module in parport parport_pc ppdev; do
-        insmod "/lib/modules/$module.ko" || { echo "stepdial-guest: insmod $module failed"; verdict 3; }
-    done
+ppdev | second | busy)
+    load_all parport_pc ppdev
+    [ -c /dev/parport0 ] || { echo "stepdial-guest: no /dev/parport0"; ls -l /dev; verdict 3; }
+    ;;
+lp)
+    # The printer driver takes its place on the port beside ppdev, as on a desktop.
+    load_all parport_pc ppdev lp
     [ -c /dev/parport0 ] || { echo "stepdial-guest: no /dev/parport0"; ls -l /dev; verdict 3; }
     ;;
 absent)
     # The drivers loaded as a distribution would: they find no port (parport_pc may even
     # refuse to load), and the backend must still fail with its own message.
-    for module in parport parport_pc ppdev; do
-        insmod "/lib/modules/$module.ko" || echo "stepdial-guest: insmod $module refused"
+    for module in parport_pc ppdev; do
+        load "$module" || echo "stepdial-guest: loading $module refused"
     done
     ;;
-direct) ;;
+direct | direct_input) ;;
 *) echo "stepdial-guest: unknown boot"; verdict 3 ;;
 esac
 
 # Kernel messages from here on would cut into the lines the host reads the result from.
 dmesg -n 1
-/bin/port_check "$boot"
-verdict $?
+/bin/port_check "$boot" || verdict $?
+if [ "$boot" = direct_input ]; then
+    # The remedy the failure's message gives: the drivers take the port back to outputs.
+    load_all parport_pc ppdev
+    dmesg -n 1
+    /bin/port_check direct_input_remedy || verdict $?
+fi
+verdict 0

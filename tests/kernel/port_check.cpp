@@ -5,20 +5,39 @@
 //
 //   port_check ppdev    the kernel's parport driver has the port: binding by base-addr
 //   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
+//   port_check busy     a second program starts while a first holds the port through
+//                       ppdev: the second is refused at once, the first never pauses
+//   port_check lp       the printer driver is bound to the port as well: it still works
 //   port_check direct   no driver loaded: the direct-I/O fallback
+//   port_check direct_input         the same with the data lines left as inputs: the
+//                                   start-up write fails and says why
+//   port_check direct_input_remedy  after the drivers were loaded, as that message says
 //   port_check absent   no port at all: the start-up write must fail with a clear message
 
+#include <fcntl.h>
+#include <linux/ppdev.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/io.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "hardware_port.h"
 #include "port_error.h"
@@ -73,6 +92,12 @@ std::string Hex(unsigned value) {
     std::snprintf(text, sizeof text, "0x%02x", value);
     return text;
 }
+
+bool Holds(const std::string& message, const std::string& part) { return message.find(part) != std::string::npos; }
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // Ticks until arrival, as the window's timer would, checking the byte on the port after
 // every tick and that the position moves by exactly one step per tick.
@@ -167,6 +192,215 @@ void CheckNoPortFails() {
     }
 }
 
+// Another program left the data lines as inputs and no driver has the port: the
+// direct-I/O start-up write must fail, say so, and leave the control register alone.
+void CheckInputLinesFail() {
+    ::outb(0xa5, kDataRegister);
+    ::outb(kDataLinesInput, kControlRegister);
+    const unsigned control = ::inb(kControlRegister);
+    Check(ReadDataRegister() != 0xa5, "the data lines left as inputs no longer show the written byte (control reads " +
+                                          Hex(control) + ")");
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    try {
+        controller.ResetMotor();
+        Check(false, "the start-up write onto input lines failed");
+    } catch (const PortError& e) {
+        const std::string message = e.what();
+        std::printf("     message: %s\n", message.c_str());
+        Check(e.code() == std::errc::io_error, "the failure's code is \"" + e.code().message() + "\"");
+        for (const char* part : {"888 (0x378)", "direct port I/O", "data lines are set as inputs",
+                                 "control register 890 (0x37a)", "modprobe parport_pc ppdev"}) {
+            Check(Holds(message, part), std::string("the message names \"") + part + "\"");
+        }
+        Check(!Holds(message, "BIOS"), "the message does not blame the BIOS");
+    }
+    Check(::inb(kControlRegister) == control, "the control register was left as it was: reads " +
+                                                  Hex(::inb(kControlRegister)) + ", want " + Hex(control));
+}
+
+// The remedy that message gives: parport_pc, loaded after the lines were left as inputs,
+// has set them back to outputs, and the program works through ppdev.
+void CheckRemedyOfInputLines() {
+    const unsigned control = ::inb(kControlRegister);
+    Check((control & 0x20) == 0, "with parport_pc loaded the data lines are outputs again (control reads " +
+                                     Hex(control) + ")");
+    CheckWholeMoves({"parport0", "ppdev0", false});
+}
+
+// A program that knows nothing of stepdial's lock: it opens the device and claims the
+// port, as any ppdev program does.
+class ForeignPpdevPort : public Port {
+public:
+    explicit ForeignPpdevPort(const char* device) : fd_(::open(device, O_RDWR | O_CLOEXEC)) {
+        if (fd_ < 0 || ::ioctl(fd_, PPCLAIM) < 0) {
+            throw std::system_error(errno, std::generic_category(), std::string("claiming ") + device);
+        }
+    }
+    ~ForeignPpdevPort() override {
+        ::ioctl(fd_, PPRELEASE);
+        ::close(fd_);
+    }
+    void Write(std::uint16_t, std::uint8_t value) override {
+        unsigned char data = value;
+        if (::ioctl(fd_, PPWDATA, &data) < 0) throw std::system_error(errno, std::generic_category(), "PPWDATA");
+    }
+
+private:
+    int fd_;
+};
+
+// The window's tick: 64 per second, each due a fixed period after the last was due.
+constexpr long kTickNs = 15'625'000;
+constexpr int kTicksBeforeSecond = 32;
+constexpr int kTicksAfterSecond = 32;
+constexpr auto kRefusalLimit = std::chrono::seconds(1);
+constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
+
+void AddNs(timespec& t, long ns) {
+    t.tv_nsec += ns;
+    while (t.tv_nsec >= 1'000'000'000) {
+        t.tv_nsec -= 1'000'000'000;
+        ++t.tv_sec;
+    }
+}
+
+// The first program holds the port and turns the motor at 64 ticks a second; half a
+// second in, a stepdial starts as a second program (port_check busy_second) and must be
+// refused. Before each of its writes the first checks that the data register still holds
+// its own last byte: a write by the second in between would show there.
+void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port) {
+    const std::string name = firstKind + " first: ";
+    SteppingController controller(*port);
+    controller.ResetMotor();
+    Check(HolderOf("parport0") == "ppdev0", name + "parport0 held by " + HolderOf("parport0") + ", want ppdev0");
+
+    unsigned expected = ReadDataRegister();
+    int intrusions = 0;
+    int wrongBytes = 0;
+    std::string firstIntrusion;
+    bool outward = true;
+    pid_t second = -1;
+    int secondStatus = 0;
+    Clock::time_point spawned;
+    std::optional<Clock::duration> secondRan;
+    Clock::duration longest{};
+    int ticks = 0;
+    int ticksAfter = 0;
+    timespec due{};
+    ::clock_gettime(CLOCK_MONOTONIC, &due);
+    auto last = Clock::now();
+    while (true) {
+        AddNs(due, kTickNs);
+        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
+        }
+        const unsigned before = ReadDataRegister();
+        if (before != expected && intrusions++ == 0) {
+            firstIntrusion = "before tick " + std::to_string(ticks + 1) + " the port held " + Hex(before) + ", not " +
+                             Hex(expected);
+        }
+        controller.StepMotor(outward ? "360" : "0");
+        const auto now = Clock::now();
+        ++ticks;
+        longest = std::max(longest, now - last);
+        last = now;
+        expected = CoilsAt(controller.CurrentStep());
+        if (ReadDataRegister() != expected) ++wrongBytes;
+        if (controller.HasArrived()) outward = !outward;
+
+        if (ticks == kTicksBeforeSecond) {
+            const std::string firstPid = std::to_string(::getpid());
+            std::vector<std::string> words{"port_check", "busy_second", firstKind, firstPid};
+            std::vector<char*> argv;
+            for (auto& word : words) argv.push_back(word.data());
+            argv.push_back(nullptr);
+            spawned = Clock::now();
+            if (::posix_spawn(&second, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) != 0) {
+                Check(false, name + "the second program started");
+                break;
+            }
+        }
+        if (second > 0 && !secondRan && ::waitpid(second, &secondStatus, WNOHANG) == second) {
+            secondRan = now - spawned;
+        }
+        if (secondRan && ++ticksAfter >= kTicksAfterSecond) break;
+        // A second that never ends is stuck in the kernel; this program would have
+        // stopped at its next write already, and the guest's watchdog ends the machine.
+        if (second > 0 && !secondRan && now - spawned > std::chrono::seconds(10)) {
+            ::kill(second, SIGKILL);
+            break;
+        }
+    }
+
+    Check(secondRan.has_value() && WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0,
+          name + "the second program was refused as it should be (its own checks above)");
+    Check(intrusions == 0, name + "nothing but the first program wrote the data register" +
+                               (intrusions ? " (" + std::to_string(intrusions) + " times; " + firstIntrusion + ")" : ""));
+    Check(wrongBytes == 0, name + "every tick's byte read back from the port");
+    const double refusedMs = secondRan ? Ms(*secondRan) : -1;
+    Check(secondRan && *secondRan <= kRefusalLimit,
+          name + "the second program ended within 1 s of its start (" + std::to_string(refusedMs) + " ms)");
+    Check(longest <= kLongestAllowedInterval,
+          name + "no interval between ticks over 250 ms (longest " + std::to_string(Ms(longest)) + " ms)");
+    std::printf("figures %s first: second program started and refused in %.1f ms; first program's longest "
+                "interval between ticks %.1f ms over %d ticks (due every 15.625 ms)\n",
+                firstKind.c_str(), refusedMs, Ms(longest), ticks);
+
+    port.reset();
+    Check(HolderOf("parport0") == "none", name + "parport0 free after the first program let go");
+}
+
+// The second program: a stepdial starting while the first holds the port.
+int RunSecond(const std::string& firstKind, const std::string& firstPid) {
+    const auto start = Clock::now();
+    const std::string name = "second program: ";
+    Check(HolderOf("parport0") == "ppdev0", name + "the first holds parport0 as it starts (" + HolderOf("parport0") + ")");
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    try {
+        controller.ResetMotor();
+        Check(false, name + "refused the port");
+    } catch (const PortError& e) {
+        const auto took = Clock::now() - start;
+        const std::string message = e.what();
+        std::printf("     message: %s\n", message.c_str());
+        Check(e.code() == std::errc::device_or_resource_busy, name + "the code is \"" + e.code().message() + "\"");
+        std::vector<std::string> parts{"888 (0x378)", "/dev/parport0", "the port is in use by another program",
+                                       "Close the other program"};
+        if (firstKind == "stepdial") {
+            parts.push_back("(PID " + firstPid + ", port_check) that holds /dev/parport0");
+        } else {
+            parts.push_back("through /dev/parport0 (the kernel lists its claim as ppdev0)");
+        }
+        for (const auto& part : parts) Check(Holds(message, part), name + "the message names \"" + part + "\"");
+        Check(took <= kRefusalLimit, name + "refused " + std::to_string(Ms(took)) + " ms after its start");
+        std::printf("figures %s first: second program's own count from its start to the refusal %.1f ms\n",
+                    firstKind.c_str(), Ms(took));
+    }
+    std::printf("second program (%s first): %d checks, %d failed\n", firstKind.c_str(), checks, failures);
+    return failures == 0 ? 0 : 1;
+}
+
+void CheckBusy() {
+    CheckSecondIsRefused("stepdial", MakeHardwarePort());
+    CheckSecondIsRefused("foreign", std::make_unique<ForeignPpdevPort>("/dev/parport0"));
+    // Both have let go: a stepdial starting now takes the port.
+    CheckWholeMoves({"parport0", "ppdev0", false});
+}
+
+// The printer driver has registered on the port, as it does on a desktop; it claims it
+// only while it prints, so the program must still claim and drive the port.
+void CheckBesideThePrinterDriver() {
+    std::string clients;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/sys/dev/parport/parport0/devices", ec)) {
+        clients += " " + entry.path().filename().string();
+    }
+    Check(std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"),
+          "the printer driver lp is registered on parport0 (devices:" + clients + ")");
+    CheckWholeMoves({"parport0", "ppdev0", false});
+}
+
 int Run(std::string_view mode) {
     // Our own window on the data register, independent of the backend's.
     if (::ioperm(kDataRegister, 3, 1) != 0) {
@@ -185,6 +419,15 @@ int Run(std::string_view mode) {
         Check(BaseAddressOf("parport0") == "632", "LPT2 is parport0 (base-addr " + BaseAddressOf("parport0") + ")");
         CheckWholeMoves({"parport1", "ppdev1", false});
         Check(::inb(kOtherDataRegister) == 0x5a, "LPT2 was left alone (holds " + Hex(::inb(kOtherDataRegister)) + ")");
+    } else if (mode == "busy") {
+        CheckBusy();
+    } else if (mode == "lp") {
+        CheckBesideThePrinterDriver();
+    } else if (mode == "direct_input") {
+        Check(!driverHasPort, "no kernel parport device");
+        CheckInputLinesFail();
+    } else if (mode == "direct_input_remedy") {
+        CheckRemedyOfInputLines();
     } else if (mode == "direct") {
         Check(!driverHasPort, "no kernel parport device");
         CheckWholeMoves({"", "", false});
@@ -193,7 +436,7 @@ int Run(std::string_view mode) {
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|second|direct|absent\n");
+        std::fprintf(stderr, "usage: port_check ppdev|second|busy|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
@@ -205,6 +448,7 @@ int Run(std::string_view mode) {
 
 int main(int argc, char** argv) {
     try {
+        if (argc == 4 && std::string_view(argv[1]) == "busy_second") return stepdial::RunSecond(argv[2], argv[3]);
         return stepdial::Run(argc == 2 ? argv[1] : "");
     } catch (const std::exception& e) {
         std::printf("FAIL unexpected error: %s\n", e.what());

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "parport_lookup.h"
@@ -73,6 +79,113 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ParportLookupMissingDriver, NoProcDirectoryMeansNoDevice) {
     EXPECT_FALSE(FindParportDevice(888, "/nonexistent/parport", "/dev").has_value());
+}
+
+// A scratch directory for one test, removed after it.
+class ScratchDir {
+public:
+    ScratchDir() {
+        root_ = fs::temp_directory_path() /
+                ("stepdial-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+    }
+    ~ScratchDir() { fs::remove_all(root_); }
+    fs::path File(const fs::path& relative, const std::string& content) const {
+        fs::create_directories((root_ / relative).parent_path());
+        std::ofstream(root_ / relative) << content;
+        return root_ / relative;
+    }
+    const fs::path& Root() const { return root_; }
+
+private:
+    fs::path root_;
+};
+
+struct HolderCase {
+    const char* name;
+    const char* active;  // devices/active of parport0; nullptr: no such file
+    std::optional<std::string> expected;
+};
+
+void PrintTo(const HolderCase& c, std::ostream* os) { *os << c.name; }
+
+class ParportHolder : public ::testing::TestWithParam<HolderCase> {};
+
+TEST_P(ParportHolder, NamesTheClientThatHasThePortClaimed) {
+    const auto& c = GetParam();
+    ScratchDir proc;
+    fs::create_directories(proc.Root() / "parport0" / "devices");
+    if (c.active) proc.File("parport0/devices/active", c.active);
+    EXPECT_EQ(FindParportHolder("parport0", proc.Root()), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ParportHolder,
+    ::testing::Values(HolderCase{"Free", "none\n", std::nullopt},
+                      HolderCase{"AProgramThroughPpdev", "ppdev0\n", "ppdev0"},
+                      HolderCase{"PrinterDriverPrinting", "lp\n", "lp"},
+                      HolderCase{"EmptyFile", "", std::nullopt},
+                      HolderCase{"NoFile", nullptr, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct FlockCase {
+    const char* name;
+    std::string locks;  // the stand-in /proc/locks
+    bool withComm;      // /proc/PID/comm exists for PID 4242
+    std::optional<long> pid;
+};
+
+void PrintTo(const FlockCase& c, std::ostream* os) { *os << c.name; }
+
+class FlockHolder : public ::testing::TestWithParam<FlockCase> {};
+
+// The file in question: inode 77 on device 259:1, which the kernel writes "103:01:77".
+TEST_P(FlockHolder, FindsTheFlockOnTheFile) {
+    const auto& c = GetParam();
+    ScratchDir proc;
+    proc.File("locks", c.locks);
+    if (c.withComm) proc.File("4242/comm", "other stepdial\n");
+    const auto holder = FindFlockHolder(makedev(259, 1), 77, proc.Root());
+    ASSERT_EQ(holder.has_value(), c.pid.has_value());
+    if (!holder) return;
+    EXPECT_EQ(holder->pid, *c.pid);
+    EXPECT_EQ(holder->command, c.withComm ? "other stepdial" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FlockHolder,
+    ::testing::Values(
+        FlockCase{"Holder", "1: FLOCK  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, 4242},
+        FlockCase{"HolderWithoutComm", "1: FLOCK  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", false, 4242},
+        FlockCase{"AfterOtherFiles",
+                  "1: POSIX  ADVISORY  WRITE 17 103:01:77 0 EOF\n"
+                  "2: FLOCK  ADVISORY  WRITE 18 103:01:78 0 EOF\n"
+                  "3: FLOCK  ADVISORY  WRITE 19 fe:00:77 0 EOF\n"
+                  "4: FLOCK  ADVISORY  WRITE 4242 103:01:77 0 EOF\n"
+                  "4: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n",
+                  true, 4242},
+        FlockCase{"OnlyAWaiter", "1: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n", true, std::nullopt},
+        FlockCase{"OnlyAPosixLock", "1: POSIX  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, std::nullopt},
+        FlockCase{"PidOutsideOurNamespace", "1: FLOCK  ADVISORY  WRITE 0 103:01:77 0 EOF\n", true, std::nullopt},
+        FlockCase{"NoLocks", "", true, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The kernel's own /proc/locks: the file system's number must be written as it does.
+TEST(FlockHolderOnThisKernel, FindsThisProcessHoldingAFile) {
+    ScratchDir dir;
+    const fs::path file = dir.File("node", "");
+    const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    struct stat node {};
+    ASSERT_EQ(::fstat(fd, &node), 0);
+    const auto holder = FindFlockHolder(node.st_dev, node.st_ino);
+    ::close(fd);
+    ASSERT_TRUE(holder.has_value());
+    EXPECT_EQ(holder->pid, ::getpid());
+    EXPECT_FALSE(holder->command.empty());
 }
 
 }  // namespace
