@@ -2,6 +2,8 @@
 ; PROGRAM (stepdial.exe), FONT (DavidCLM-Bold.otf), FONT_LICENCE and OUTFILE.
 ; /S installs or uninstalls silently.
 Unicode true
+; A 64-bit installer for a 64-bit program: it runs where the program does, wine64 included.
+Target amd64-unicode
 RequestExecutionLevel admin
 ManifestDPIAware true
 SetCompressor /SOLID lzma
@@ -10,7 +12,6 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
-!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\stepdial"
 !define FONTS_KEY "SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts"
@@ -47,10 +48,6 @@ beside stepdial.exe, before you start stepdial."
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "stepdial is a 64-bit program and needs 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
   ; A 64-bit program is registered in the 64-bit view of the registry.
   SetRegView 64
   ; An update goes where the last installation went.
