@@ -1,29 +1,23 @@
 #include "dial_painter.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "twips.h"
 
 namespace stepdial::win32 {
-namespace {
-
-LONG Pixel(float twips, int dpi) { return std::lround(layout::TwipsToPixels(double{twips}, dpi)); }
-
-}  // namespace
 
 RECT CircleSquare(const layout::Box& shape, int dpi) {
-    using layout::TwipsToPixels;
-    const int left = TwipsToPixels(shape.left, dpi);
-    const int top = TwipsToPixels(shape.top, dpi);
-    const int width = TwipsToPixels(shape.width, dpi);
-    const int height = TwipsToPixels(shape.height, dpi);
-    const int diameter = std::min(width, height);
-    const int x = left + (width - diameter) / 2;
-    const int y = top + (height - diameter) / 2;
+    const RECT box = PixelBox(shape, dpi);
+    const LONG width = box.right - box.left;
+    const LONG height = box.bottom - box.top;
+    const LONG diameter = std::min(width, height);
+    const LONG x = box.left + (width - diameter) / 2;
+    const LONG y = box.top + (height - diameter) / 2;
     return {x, y, x + diameter, y + diameter};
 }
 
 PixelLine NeedlePixels(const NeedleLine::Points& line, int dpi) {
-    return {{Pixel(line.x1, dpi), Pixel(line.y1, dpi)}, {Pixel(line.x2, dpi), Pixel(line.y2, dpi)}};
+    return {{PixelAt(line.x1, dpi), PixelAt(line.y1, dpi)}, {PixelAt(line.x2, dpi), PixelAt(line.y2, dpi)}};
 }
 
 RECT NeedleArea(const NeedleLine::Points& line, int dpi) {

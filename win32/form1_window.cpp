@@ -7,6 +7,7 @@
 #include "dial_painter.h"
 #include "dpi.h"
 #include "text.h"
+#include "twips.h"
 
 namespace stepdial::win32 {
 namespace {
@@ -16,13 +17,6 @@ constexpr wchar_t kClassName[] = L"stepdial.Form1";
 // over them first and flickering.
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kFirstControlId = 100;
-
-RECT PixelBox(const layout::Box& box, int dpi) {
-    using layout::TwipsToPixels;
-    const int left = TwipsToPixels(box.left, dpi);
-    const int top = TwipsToPixels(box.top, dpi);
-    return {left, top, left + TwipsToPixels(box.width, dpi), top + TwipsToPixels(box.height, dpi)};
-}
 
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
