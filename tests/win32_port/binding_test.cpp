@@ -1,4 +1,4 @@
-// Runs from a folder that holds the stand-in inpoutx64.dll beside the program.
+// Runs from a folder that holds the stand-in port library beside the program.
 #include <gtest/gtest.h>
 
 #include <string>

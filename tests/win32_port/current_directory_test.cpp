@@ -1,4 +1,4 @@
-// Runs from a folder with no inpoutx64.dll, with the current directory set to another
+// Runs from a folder with no port library, with the current directory set to another
 // folder that holds the stand-in: the library a user (or an intruder) left there.
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace stepdial::testing {
 namespace {
 
 TEST(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere) {
-    ASSERT_TRUE(std::filesystem::exists("inpoutx64.dll")) << "the test needs the stand-in in its current directory";
+    ASSERT_TRUE(std::filesystem::exists(kPortLibraryName)) << "the test needs the stand-in in its current directory";
     PortRecord record("planted");
     auto port = MakeHardwarePort();
     const PortError error = FirstWriteError(*port);
@@ -19,12 +19,12 @@ TEST(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere) {
     EXPECT_FALSE(PortLibraryLoaded());
     EXPECT_FALSE(record.Exists()) << "the library in the current directory ran";
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
-    const auto planted = std::filesystem::absolute("inpoutx64.dll");
-    ExpectMentions(error.what(), {"I/O port 888 (0x378): inpoutx64.dll: ",
+    const auto planted = std::filesystem::absolute(kPortLibraryName);
+    ExpectMentions(error.what(), {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
                                   "the library is only in the current directory (" + Utf8(planted) +
                                       "), which is never searched for it",
                                   "(error 126)",
-                                  "Move inpoutx64.dll into the program's folder, " + Utf8(ProgramFolder()) + "."});
+                                  "Move " + kPortLibraryName + " into the program's folder, " + Utf8(ProgramFolder()) + "."});
 }
 
 }  // namespace

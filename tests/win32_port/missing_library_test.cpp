@@ -1,4 +1,4 @@
-// Runs from a folder with no inpoutx64.dll, and none in the current directory either.
+// Runs from a folder with no port library, and none in the current directory either.
 #include <gtest/gtest.h>
 
 #include "hardware_port.h"
@@ -11,9 +11,9 @@ TEST(WindowsPortWithoutLibrary, TheStartUpWriteTellsWhereToPutTheLibrary) {
     auto port = MakeHardwarePort();
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
-    ExpectMentions(error.what(), {"I/O port 888 (0x378): inpoutx64.dll: ",
+    ExpectMentions(error.what(), {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
                                   "cannot load the port library from the program's folder or System32",
-                                  "(error 126)", "Put inpoutx64.dll in " + Utf8(ProgramFolder()) + "."});
+                                  "(error 126)", "Put " + kPortLibraryName + " in " + Utf8(ProgramFolder()) + "."});
 }
 
 TEST(WindowsPortWithoutLibrary, EveryLaterWriteFailsTheSameWay) {

@@ -1,4 +1,4 @@
-// Runs from a folder whose inpoutx64.dll exports no Out32.
+// Runs from a folder whose port library exports no Out32.
 #include <gtest/gtest.h>
 
 #include "hardware_port.h"
@@ -12,9 +12,9 @@ TEST(WindowsPortWithoutOut32, TheStartUpWriteNamesTheMissingEntry) {
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_PROC_NOT_FOUND);
     ExpectMentions(error.what(),
-                   {"I/O port 888 (0x378): inpoutx64.dll: ",
-                    "the library " + Utf8(ProgramFolder() / "inpoutx64.dll") + " holds no Out32", "(error 127)",
-                    "Replace it with the inpout inpoutx64.dll that exports Out32."});
+                   {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
+                    "the library " + Utf8(ProgramFolder() / kPortLibraryName) + " holds no Out32", "(error 127)",
+                    "Replace it with the inpout " + kPortLibraryName + " that exports Out32."});
 }
 
 // A failed binding must not leave a half-bound port that a retry would call through.

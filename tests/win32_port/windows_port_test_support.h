@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +16,16 @@
 
 namespace stepdial::testing {
 
+// The port library of this build's bitness, and the words its messages use for it.
+#ifdef _WIN64
 inline constexpr wchar_t kPortLibrary[] = L"inpoutx64.dll";
+inline const std::string kPortLibraryName = "inpoutx64.dll";
+inline const std::string kBitness = "64-bit";
+#else
+inline constexpr wchar_t kPortLibrary[] = L"inpout32.dll";
+inline const std::string kPortLibraryName = "inpout32.dll";
+inline const std::string kBitness = "32-bit";
+#endif
 
 // True when the port library is mapped into this process.
 inline bool PortLibraryLoaded() { return ::GetModuleHandleW(kPortLibrary) != nullptr; }
@@ -49,7 +59,11 @@ public:
     std::vector<std::pair<int, int>> Calls() const {
         std::vector<std::pair<int, int>> calls;
         std::ifstream in(path_);
-        for (int first, second; in >> first >> second;) calls.emplace_back(first, second);
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            int first, second;
+            if (fields >> first >> second) calls.emplace_back(first, second);
+        }
         return calls;
     }
 

@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# stepdial for Windows as an operator uses it, under Wine in a real X server (Xvfb),
+# in a Wine prefix of its own made for this run:
+#   - installs it with the installer's /S and checks what landed on disk and in the
+#     registry (or, for a build without an installer, copies the program in);
+#   - starts it without a port library: an error box, no Form1, status 1;
+#   - puts the recording stand-in port library beside it, types 90 in the entry and
+#     clicks the start button: the port gets 0, then 6 12 9 3 three times; the needle
+#     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
+#     360 takes 48 ticks whose mean interval is 1/64 s within 1%;
+#   - closes the window with Alt+F4: status 0, nothing written at exit;
+#   - uninstalls with /S and checks that everything installed is gone.
+#
+#   stepdial_e2e.sh --loader WINE --stand-in LIBRARY.dll
+#                   (--setup stepdial-setup.exe --version VERSION | --program stepdial.exe)
+#                   [--screenshot OUT.png]
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/../support/xvfb.sh"
+
+loader="" stand_in="" setup="" version="" program="" screenshot=""
+while [ $# -gt 0 ]; do
+    case $1 in
+    --loader) loader=$2 ;;
+    --stand-in) stand_in=$(realpath "$2") ;;
+    --setup) setup=$(realpath "$2") ;;
+    --version) version=$2 ;;
+    --program) program=$(realpath "$2") ;;
+    --screenshot) screenshot=$(realpath -m "$2") ;;
+    *) echo "unknown argument $1" >&2; exit 2 ;;
+    esac
+    shift 2
+done
+library=$(basename "$stand_in")
+
+work=$(mktemp -d)
+xvfb_pid="" app_pid="" server_started=""
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+# No .NET or HTML engine installer prompts, and no desktop menu entries on the host.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+wineserver=$(dirname "$loader")/wineserver
+cleanup() {
+    local status=$?
+    # Errors here must not stop the cleanup half-way and leave a server running.
+    set +e
+    if [ -n "$app_pid" ]; then kill "$app_pid"; wait "$app_pid"; fi 2>/dev/null
+    [ -n "$server_started" ] && "$wineserver" -k >/dev/null 2>&1
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid"; wait "$xvfb_pid"; fi 2>/dev/null
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for log in "$work"/*.err; do
+        [ -s "$log" ] && sed "s|^|  $(basename "$log"): |" "$log" >&2
+    done
+    exit 1
+}
+# Polls `condition` (a command) every tenth of a second for up to `seconds`.
+within() {
+    local seconds=$1 _
+    shift
+    for _ in $(seq $((seconds * 10))); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+window_named() { { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | head -n1; }
+running() { kill -0 "$app_pid" 2>/dev/null; }
+# Sets `status` to the exit status of the program started last, once it has ended
+# within `seconds`.
+wait_for_exit() {
+    within "$1" bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs $1 s later"
+    status=0
+    wait "$app_pid" || status=$?
+    app_pid=""
+}
+# A Unix path as Windows programs in the prefix see it (drive Z: is the root).
+windows_path() { echo "Z:${1//\//\\}"; }
+
+start_xvfb "$work" || fail "no X server"
+xvfb_pid=$XVFB_PID
+mkdir -p "$WINEPREFIX"
+# The server and the session's own programs start here, with their output on
+# /dev/null: started by a program below, they would keep its log files open.
+"$wineserver" -p </dev/null >/dev/null 2>&1 || fail "$wineserver could not start for $WINEPREFIX"
+server_started=1
+"$loader" wineboot </dev/null >/dev/null 2>&1 || fail "wineboot could not set up $WINEPREFIX"
+
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\stepdial'
+substitutes_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+fonts_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
+# One value's data as `reg query` shows it, or nothing (and status 1) without it.
+reg_value() {
+    "$loader" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$2 \{1,\}REG_[A-Z_]\{1,\} \{1,\}//p" | grep .
+}
+reg_key_exists() { "$loader" reg query "$1" >/dev/null 2>&1; }
+
+drive_c="$WINEPREFIX/drive_c"
+shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/stepdial.lnk"
+font="$drive_c/windows/Fonts/DavidCLM-Bold.otf"
+if [ -n "$setup" ]; then
+    folder="$drive_c/Program Files/stepdial"
+    windows_folder='C:\Program Files\stepdial'
+    # The installer's status says little; what it left behind is checked instead.
+    "$loader" "$setup" /S >"$work/setup.out" 2>"$work/setup.err" </dev/null || true
+    for file in stepdial.exe uninstall.exe fonts-licence.txt; do
+        [ -f "$folder/$file" ] || fail "no $file in $folder after installing"
+    done
+    grep -q "GNU GENERAL PUBLIC LICENSE" "$folder/fonts-licence.txt" || fail "fonts-licence.txt holds no GPL"
+    [ ! -e "$folder/$library" ] || fail "the installer ships the port library"
+    [ -f "$shortcut" ] || fail "no Start menu shortcut"
+    [ -f "$font" ] || fail "David CLM is not in the Fonts folder of a Windows without David"
+    [ "$(reg_value "$uninstall_key" DisplayName)" = stepdial ] || fail "no DisplayName in $uninstall_key"
+    [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is not $version"
+    [ "$(reg_value "$uninstall_key" Publisher)" = "The stepdial authors" ] || fail "wrong Publisher"
+    [ "$(reg_value "$uninstall_key" InstallLocation)" = "$windows_folder" ] || fail "wrong InstallLocation"
+    [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$windows_folder\\uninstall.exe\"" ] ||
+        fail "wrong UninstallString"
+    [ "$(reg_value "$uninstall_key" QuietUninstallString)" = "\"$windows_folder\\uninstall.exe\" /S" ] ||
+        fail "wrong QuietUninstallString"
+    reg_value "$uninstall_key" EstimatedSize >/dev/null || fail "no EstimatedSize"
+    [ "$(reg_value "$substitutes_key" David)" = "David CLM" ] || fail "\"David\" is not mapped to David CLM"
+    [ "$(reg_value "$fonts_key" "David CLM Bold (OpenType)")" = DavidCLM-Bold.otf ] || fail "David CLM is not registered"
+    echo "installed into $windows_folder"
+else
+    folder="$drive_c/stepdial"
+    windows_folder='C:\stepdial'
+    mkdir -p "$folder"
+    cp "$program" "$folder/stepdial.exe"
+fi
+exe="$windows_folder\\stepdial.exe"
+record="$work/record.txt"
+
+# Without the port library: the start-up write fails before Form1 is shown.
+"$loader" "$exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null &
+app_pid=$!
+box_up() { running && [ -n "$(window_named stepdial)" ]; }
+within 30 box_up || fail "no error box titled stepdial"
+[ -z "$(window_named Form1)" ] || fail "Form1 is on screen beside the start-up error box"
+sleep 0.5
+running || fail "stepdial ended before the error box was acknowledged"
+xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
+wait_for_exit 10
+[ "$status" = 1 ] || fail "status $status after the start-up error, not 1"
+grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/nolib.err" || fail "no port error on standard error"
+grep -qF "Put $library in $windows_folder." "$work/nolib.err" || fail "the error does not say where $library goes"
+echo "without $library: error box, status 1"
+
+# With the stand-in: the operator's moves, as the port sees them.
+cp "$stand_in" "$folder/$library"
+STEPDIAL_TEST_PORT_RECORD=$(windows_path "$record") "$loader" "$exe" >"$work/run.out" 2>"$work/run.err" </dev/null &
+app_pid=$!
+form_up() { running && [ -n "$(window_named Form1)" ]; }
+within 30 form_up || fail "no Form1 window"
+form=$(window_named Form1)
+lines() { [ -f "$record" ] && wc -l <"$record" || echo 0; }
+has_lines() { [ "$(lines)" -ge "$1" ]; }
+within 10 has_lines 1 || fail "nothing written at start-up"
+values_from() { tail -n +"$1" "$record" | awk '{ printf "%s%s %s", (NR > 1 ? " " : ""), $1, $2 }'; }
+repeat() { local n=$1 out="" i; shift; for ((i = 0; i < n; i++)); do out+=" $*"; done; echo "${out# }"; }
+at888() { local out="" v; for v in "$@"; do out+=" 888 $v"; done; echo "${out# }"; }
+# Waits for `count` writes from line `from` on, then for the motor to stay still.
+move_writes() {
+    local from=$1 count=$2
+    within 10 has_lines $((from + count - 1)) || fail "only $(($(lines) - from + 1)) of $count writes came"
+    sleep 0.3
+    [ "$(lines)" -eq $((from + count - 1)) ] || fail "$(($(lines) - from + 1)) writes, not $count"
+}
+# Ink or background at a pixel of Form1's client area (96 dpi: the pivot is at 113,133).
+ink_at() {
+    import -window "$form" "$work/form.png"
+    [ "$(convert "$work/form.png" -crop "1x1+$1+$2" -format '%[fx:intensity < 0.5]' info:)" = 1 ]
+}
+
+xdotool windowfocus --sync "$form"
+# The entry has the focus: select its text, type over it.
+xdotool key --clearmodifiers End shift+Home
+xdotool type --delay 50 90
+# Command1: 120, 120, 615 x 375 twips, at 96 dpi 8, 8, 41 x 25 pixels.
+xdotool mousemove --window "$form" 28 20 click 1
+move_writes 2 12
+[ "$(values_from 1)" = "$(at888 0 $(repeat 3 6 12 9 3))" ] || fail "the port got: $(values_from 1)"
+echo "typed 90, clicked: the port got 0, then 6 12 9 3 three times"
+ink_at 113 190 || fail "no needle below the pivot at 90 degrees"
+ink_at 170 133 && fail "the needle at 0 degrees was not erased"
+[ -z "$screenshot" ] || cp "$work/form.png" "$screenshot"
+
+# Back to the entry; Enter must not start the motor; Tab then Space press the button.
+xdotool key --clearmodifiers shift+Tab
+xdotool type --delay 50 0
+xdotool key --clearmodifiers Return
+sleep 0.5
+[ "$(lines)" -eq 13 ] || fail "Enter in the entry started the motor"
+xdotool key --clearmodifiers Tab space
+move_writes 14 12
+[ "$(values_from 14)" = "$(at888 $(repeat 3 9 12 6 3))" ] || fail "back to 0, the port got: $(values_from 14)"
+echo "typed 0, Enter: nothing; Tab, Space: back to 0"
+
+# A whole turn, its cadence measured from the stand-in's time stamps.
+xdotool key --clearmodifiers shift+Tab
+xdotool type --delay 50 360
+xdotool mousemove --window "$form" 28 20 click 1
+move_writes 26 48
+[ "$(values_from 26)" = "$(at888 $(repeat 12 6 12 9 3))" ] || fail "to 360, the port got: $(values_from 26)"
+cadence=$(tail -n +26 "$record" | awk '
+    NR > 1 { d[NR - 1] = ($3 - last) / 1000 }
+    { last = $3; if (NR == 1) first = $3 }
+    END {
+        n = NR - 1; mean = (last - first) / 1000 / n
+        for (i = 1; i <= n; i++) s[i] = d[i]
+        for (i = 2; i <= n; i++) { v = s[i]; for (j = i - 1; j >= 1 && s[j] > v; j--) s[j + 1] = s[j]; s[j + 1] = v }
+        rank = int(0.99 * n + 0.999999); if (rank < 1) rank = 1
+        printf "%d %.3f %.3f %.3f %.3f", NR, mean, s[1], s[rank], s[n]
+    }')
+read -r ticks mean min p99 max <<<"$cadence"
+echo "0 to 360: $ticks ticks; interval mean $mean ms, min $min, p99 $p99, max $max (1/64 s = 15.625 ms)"
+awk -v m="$mean" 'BEGIN { exit !(m >= 15.625 * 0.99 && m <= 15.625 * 1.01) }' ||
+    fail "mean tick interval $mean ms is not 15.625 ms within 1%"
+
+# Closed as a person closes it.
+before=$(lines)
+xdotool windowfocus --sync "$form" key --clearmodifiers alt+F4
+wait_for_exit 15
+[ "$status" = 0 ] || fail "status $status after closing, not 0"
+[ "$(lines)" -eq "$before" ] || fail "written at exit: $(values_from $((before + 1)))"
+! grep -q '^stepdial:' "$work/run.err" || fail "an error on standard error"
+echo "closed with Alt+F4: status 0, nothing written"
+
+[ -n "$setup" ] || exit 0
+# The uninstaller copies itself elsewhere, starts the copy and returns at once.
+"$loader" "$windows_folder\\uninstall.exe" /S >"$work/uninstall.out" 2>"$work/uninstall.err" </dev/null || true
+removed() { [ ! -e "$folder/uninstall.exe" ] && ! reg_key_exists "$uninstall_key"; }
+within 30 removed || fail "uninstall.exe or $uninstall_key still there 30 s later"
+leftover=$(cd "$folder" && ls -A)
+[ "$leftover" = "$library" ] || fail "left in $folder: $leftover (only the operator's $library may stay)"
+[ ! -e "$shortcut" ] || fail "the Start menu shortcut is still there"
+[ ! -e "$font" ] || fail "David CLM is still in the Fonts folder"
+! reg_value "$substitutes_key" David >/dev/null || fail "\"David\" is still mapped"
+! reg_value "$fonts_key" "David CLM Bold (OpenType)" >/dev/null || fail "David CLM is still registered"
+echo "uninstalled: nothing of it left but the operator's $library"

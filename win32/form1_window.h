@@ -1,0 +1,100 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dial.h"
+#include "failure_box.h"
+#include "fonts.h"
+#include "form1.h"
+#include "layout.h"
+#include "port.h"
+#include "tick_timer.h"
+
+namespace stepdial::win32 {
+
+// Form1 on Win32: creates the controls of the layout table as native windows at the
+// monitor's DPI, paints the dial, runs the paced timer, and hands every event to the
+// handlers of Form1.
+class Form1Window : private Form1Controls {
+public:
+    // Creates the window and its controls, hidden.
+    explicit Form1Window(Port& port, FailureBox box = ShowErrorBox);
+    ~Form1Window() override;
+    Form1Window(const Form1Window&) = delete;
+    Form1Window& operator=(const Form1Window&) = delete;
+
+    // Runs Form_Load; call once, before Show. False when it failed (the failure has
+    // been reported).
+    bool Load();
+    // Shows the window, the first control of the tab order focused. A failure reported
+    // after this ends the message loop with status 1.
+    void Show(int showCommand);
+
+    // The keyboard navigation a dialog would do, by the table's tab order: Tab and
+    // Shift+Tab move the focus. Enter is left to the control, so it never presses the
+    // button. True when the message was handled and must not be dispatched.
+    bool Navigate(const MSG& message);
+
+    HWND Handle() const { return window_; }
+    // The native control of that name; null for those that are drawn (Shape1, Line1)
+    // or have no window (Timer1).
+    HWND Control(std::string_view name) const;
+    int Dpi() const { return dpi_; }
+
+    Form1& Form() { return form_; }
+    const Form1& Form() const { return form_; }
+    TickTimer& Timer1() { return timer1_; }
+    const NeedleLine& Line1() const { return line1_; }
+
+    static constexpr UINT_PTR kTimer1Id = 1;
+
+private:
+    struct Child {
+        const layout::Control* design;
+        HWND window;
+    };
+
+    // Label2's caption as the handlers set it.
+    class StaticCaption : public LabelControl {
+    public:
+        void Attach(HWND window) { window_ = window; }
+        void SetCaption(const std::string& caption) override;
+
+    private:
+        HWND window_ = nullptr;
+    };
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void Create(const layout::Control& design, std::size_t index);
+    // Places the window's client area, every control and its font at dpi_.
+    void LayOut();
+    void Paint();
+    void NeedleMoved(const NeedleLine::Points& before);
+
+    std::string Text1Text() const override;
+    void SetTimer1Enabled(bool enabled) override { timer1_.SetEnabled(enabled); }
+    LineControl& Line1Control() override { return line1_; }
+    LabelControl& Label2Control() override { return label2_; }
+    void ReportFailure(const std::string& message) override;
+
+    Form1 form_;
+    FailureBox box_;
+    NeedleLine line1_;
+    TickTimer timer1_;
+    StaticCaption label2_;
+    HWND window_ = nullptr;
+    int dpi_ = 96;
+    std::vector<Child> children_;
+    // One font per typeface of the table, and one for the controls without one.
+    std::vector<std::pair<const layout::Font*, Font>> fonts_;
+    // The control that had the focus when the window was last deactivated.
+    HWND focus_ = nullptr;
+    bool shown_ = false;
+};
+
+}  // namespace stepdial::win32

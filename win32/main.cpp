@@ -1,0 +1,28 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <iostream>
+
+#include "failure_box.h"
+#include "hardware_port.h"
+#include "parent_console.h"
+#include "run_form.h"
+#include "text.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    stepdial::win32::SendErrorsToParentConsole();
+    // The manifest asks for version 6 of the common controls; their classes take over
+    // BUTTON, EDIT and STATIC once the library has registered them.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    try {
+        const auto port = stepdial::MakeHardwarePort();
+        return stepdial::win32::RunForm1(*port, showCommand);
+    } catch (const std::exception& e) {
+        // Only a window that cannot be created gets here; the handlers trap their own.
+        std::cerr << "stepdial: " << e.what() << std::endl;
+        stepdial::win32::ShowErrorBox(nullptr, stepdial::win32::Wide(e.what()));
+        return 1;
+    }
+}

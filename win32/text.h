@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace stepdial::win32 {
+
+// The core speaks UTF-8; Windows' wide functions speak UTF-16.
+std::wstring Wide(std::string_view utf8);
+std::string Utf8(std::wstring_view wide);
+
+}  // namespace stepdial::win32
