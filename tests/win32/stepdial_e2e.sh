@@ -16,7 +16,7 @@
 #                   [--screenshot OUT.png]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-source "$here/../support/xvfb.sh"
+source "$here/../../scripts/xvfb.sh"
 
 loader="" stand_in="" setup="" version="" program="" screenshot=""
 while [ $# -gt 0 ]; do
