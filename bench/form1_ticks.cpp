@@ -6,8 +6,8 @@
 //   form1_ticks [--sim] [--xserver-pid PID]
 //
 // With --sim it is stepdial-sim: the writes go on to the simulated port and the "Virtual
-// motor" window shows them. Without, they end at the timestamp, as there is no motor
-// under Xvfb: the real program's port write is a single system call.
+// motor" window shows them. Without, they end at the timestamp: there is no port under
+// Xvfb, so the real program's write to it is the one thing left out.
 #include <QApplication>
 #include <cstdio>
 #include <cstring>

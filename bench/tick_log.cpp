@@ -81,12 +81,14 @@ void TickLog::Watch() {
         xServerAtArrival_ = ThreadsCpu(xServer_);
         restFrom_ = now;
         restCpuFrom_ = ProcessCpu();
+        // One wake-up for the whole rest: looking every 100 ms would itself cost about
+        // as much as the program at rest.
+        watch_.setSingleShot(true);
+        watch_.start(std::chrono::duration_cast<std::chrono::milliseconds>(rest_));
         return;
     }
-    if (now - restFrom_ < rest_) return;
     restCpu_ = ProcessCpu() - restCpuFrom_;
     restLength_ = now - restFrom_;
-    watch_.stop();
     if (done_) done_();
 }
 
