@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFont>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTextOption>
 
@@ -36,6 +37,10 @@ CaptionLabel::CaptionLabel(QWidget& parent, const layout::Control& design)
         (QAccessible::installFactory(CaptionAccessibleFactory), true);
     setObjectName(QString::fromLatin1(design.name.data(), qsizetype(design.name.size())));
     setGeometry(TwipsRect(design.box));
+    // A caption fills its whole box itself. Drawn transparent, the readout, which changes
+    // 64 times a second and overlaps its caption by a pixel, had Qt repaint the window
+    // beneath it and lay the caption's Hebrew out again for that one column every tick.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     if (design.font) {
         // Culmus provides "David" on Linux (as an alias of David CLM).
         QFont font(QString::fromLatin1(design.font->family.data(), qsizetype(design.font->family.size())));
@@ -58,8 +63,9 @@ void CaptionLabel::Announce() {
     QAccessible::updateAccessibility(&event);
 }
 
-void CaptionLabel::paintEvent(QPaintEvent*) {
+void CaptionLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    painter.fillRect(event->rect(), palette().window());
     painter.setPen(palette().color(QPalette::WindowText));
     QTextOption option(Qt::AlignLeft | Qt::AlignTop);
     option.setTextDirection(Qt::LeftToRight);

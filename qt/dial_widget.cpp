@@ -1,5 +1,6 @@
 #include "dial_widget.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
@@ -20,8 +21,14 @@ DialWidget::DialWidget(QWidget& parent, const layout::Control& shape, NeedleLine
     : QWidget(&parent), needle_(needle) {
     setObjectName(QString::fromLatin1(shape.name.data(), qsizetype(shape.name.size())));
     setGeometry(TwipsRect(shape.box));
+    // The dial fills its box itself, so a moving needle repaints the dial alone and not
+    // the window beneath it too.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     needle_.OnMoved([this](const NeedleLine::Points& before) {
-        update(AreaOf(Needle(before)).united(AreaOf(Needle(needle_.Get()))));
+        // A tick moves both ends one after the other; one rectangle over all the places
+        // the needle stood since the last paint keeps it one paint and one copy to the screen.
+        pending_ = pending_.united(AreaOf(Needle(before))).united(AreaOf(Needle(needle_.Get())));
+        update(pending_);
     });
 }
 
@@ -34,8 +41,10 @@ QLineF DialWidget::NeedleInWindow() const { return TwipsLine(needle_.Get()); }
 
 QLineF DialWidget::Needle(const NeedleLine::Points& line) const { return TwipsLine(line).translated(-pos()); }
 
-void DialWidget::paintEvent(QPaintEvent*) {
+void DialWidget::paintEvent(QPaintEvent* event) {
+    pending_ = {};
     QPainter painter(this);
+    painter.fillRect(event->rect(), palette().window());
     const QColor ink = palette().color(QPalette::WindowText);
     painter.setPen(QPen(ink, 1));
     painter.setBrush(Qt::NoBrush);

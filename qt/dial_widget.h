@@ -29,6 +29,7 @@ private:
     QLineF Needle(const NeedleLine::Points& line) const;
 
     NeedleLine& needle_;
+    QRect pending_;
 };
 
 }  // namespace stepdial

@@ -3,18 +3,14 @@
 namespace stepdial {
 
 TickTimer::TickTimer(std::function<void()> onTick, TickPacer::Clock clock)
-    : onTick_(std::move(onTick)), pacer_(std::move(clock)) {
-    shot_.setSingleShot(true);
-    shot_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&shot_, &QTimer::timeout, [this] { Expire(); });
-}
+    : onTick_(std::move(onTick)), pacer_(std::move(clock)), source_([this] { Expire(); }) {}
 
 void TickTimer::SetEnabled(bool enabled) {
     if (!pacer_.SetEnabled(enabled)) return;
     if (enabled) {
         Arm();
     } else {
-        shot_.stop();
+        source_.Disarm();
     }
 }
 
@@ -25,9 +21,10 @@ void TickTimer::Expire() {
 }
 
 void TickTimer::Arm() {
-    // Qt's timers count whole milliseconds; rounding up means an expiry never comes
-    // before its deadline, and the deadline itself stays exact, so the error does not add up.
-    shot_.start(std::chrono::ceil<std::chrono::milliseconds>(pacer_.UntilDeadline()));
+    // The pacer may run on a clock of the caller's (a test's); the source always runs on
+    // the monotonic one. With the real clock this is the grid point itself, give or take
+    // the nanoseconds between two readings of the clock, and the grid does not move.
+    source_.ArmAt(TickPacer::MonotonicNow() + pacer_.UntilDeadline());
 }
 
 }  // namespace stepdial

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QTimer>
 #include <functional>
 
 #include "tick_pacer.h"
+#include "tick_source.h"
 
 namespace stepdial {
 
-// Timer1 on Qt: each tick is aimed at its deadline by a single-shot precise timer, and
-// nothing is armed while the timer is disabled.
+// Timer1 on Qt: each tick is aimed at its deadline by a one-shot tick source, and nothing
+// is armed while the timer is disabled.
 class TickTimer {
 public:
     // `onTick` runs once per tick on the event thread.
@@ -17,21 +17,21 @@ public:
     bool Enabled() const { return pacer_.Enabled(); }
     void SetEnabled(bool enabled);
 
-    // The timer's expiry as the event loop delivers it: runs `onTick` if a tick is due,
+    // The source's expiry as the event loop delivers it: runs `onTick` if a tick is due,
     // then aims at the next deadline. Public so that a test can deliver an expiry with a
     // clock of its own.
     void Expire();
 
     const TickSchedule& Schedule() const { return pacer_.Schedule(); }
-    // Whether a single-shot expiry is pending.
-    bool Armed() const { return shot_.isActive(); }
+    // Whether an expiry is pending.
+    bool Armed() const { return source_.Armed(); }
 
 private:
     void Arm();
 
     std::function<void()> onTick_;
     TickPacer pacer_;
-    QTimer shot_;
+    TickSource source_;
 };
 
 }  // namespace stepdial

@@ -1,5 +1,7 @@
 #include "coil_lamp.h"
 
+#include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -13,12 +15,15 @@ constexpr int kLampDiameter = 22;
 CoilLamp::CoilLamp(const QString& coil, int bit, QWidget* parent)
     : QWidget(parent), caption_(QStringLiteral("%1\nbit %2").arg(coil).arg(bit)), bit_(bit) {
     setAccessibleName(QStringLiteral("coil %1, data bit %2").arg(coil).arg(bit));
+    // A lamp that goes on or off repaints its lamp alone, from a picture drawn once, and
+    // neither its caption nor the window beneath.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CoilLamp::SetLit(bool lit) {
     if (lit == lit_) return;
     lit_ = lit;
-    update();
+    update(LampArea());
 }
 
 QSize CoilLamp::sizeHint() const {
@@ -28,17 +33,46 @@ QSize CoilLamp::sizeHint() const {
     return {width, kLampDiameter + 6 + textHeight + 4};
 }
 
-void CoilLamp::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+QRect CoilLamp::Lamp() const { return {(width() - kLampDiameter) / 2, 2, kLampDiameter, kLampDiameter}; }
+
+QRect CoilLamp::LampArea() const { return Lamp().adjusted(-2, -2, 2, 2); }
+
+const QPixmap& CoilLamp::LampPicture(bool lit) {
+    QPixmap& picture = pictures_[lit];
+    const qreal ratio = devicePixelRatioF();
+    const QRect area = LampArea();
+    if (!picture.isNull() && picture.devicePixelRatio() == ratio &&
+        picture.deviceIndependentSize() == QSizeF(area.size())) {
+        return picture;
+    }
+    picture = QPixmap((QSizeF(area.size()) * ratio).toSize());
+    picture.setDevicePixelRatio(ratio);
+    // On the window's own background, the antialiased rim comes out exactly as drawn
+    // straight onto the window; moved by whole pixels, the lamp rasterises the same.
+    picture.fill(palette().color(backgroundRole()));
+    QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-
-    const QRect lamp((width() - kLampDiameter) / 2, 2, kLampDiameter, kLampDiameter);
     painter.setPen(QPen(QColor(60, 60, 60), 1.5));
-    painter.setBrush(lit_ ? QColor(255, 170, 0) : QColor(90, 90, 90));
-    painter.drawEllipse(lamp);
+    painter.setBrush(lit ? QColor(255, 170, 0) : QColor(90, 90, 90));
+    painter.drawEllipse(Lamp().translated(-area.topLeft()));
+    return picture;
+}
 
+void CoilLamp::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) pictures_ = {};
+    QWidget::changeEvent(event);
+}
+
+void CoilLamp::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().window());
+    const QRect area = LampArea();
+    if (event->rect().intersects(area)) painter.drawPixmap(area.topLeft(), LampPicture(lit_));
+
+    const QRect text(0, Lamp().bottom() + 6, width(), height() - Lamp().bottom() - 6);
+    // Laying the caption out is most of a lamp's painting; a lamp switching skips it.
+    if (!event->rect().intersects(text)) return;
     painter.setPen(palette().color(QPalette::WindowText));
-    const QRect text(0, lamp.bottom() + 6, width(), height() - lamp.bottom() - 6);
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop, caption_);
 }
 

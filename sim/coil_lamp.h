@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
+#include <array>
 
 namespace stepdial {
 
@@ -20,11 +22,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    QRect Lamp() const;
+    // The lamp and the background around its antialiased rim.
+    QRect LampArea() const;
+    // The lamp as drawn when lit (1) or dark (0), background included.
+    const QPixmap& LampPicture(bool lit);
+
     QString caption_;
     int bit_;
     bool lit_ = false;
+    std::array<QPixmap, 2> pictures_;
 };
 
 }  // namespace stepdial

@@ -1,44 +1,91 @@
 #include "rotor_view.h"
 
+#include <QEvent>
 #include <QLineF>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace stepdial {
+namespace {
+
+constexpr double kMarkWidth = 5.0;
+constexpr double kHubRadius = 5.0;
+
+// Screen y grows downward, so QLineF's counter-clockwise angle is negated to make rising
+// angles turn clockwise. The mark stops short of the rim to keep the disc's outline whole.
+QLineF Mark(QPointF centre, double radius, double degrees) {
+    QLineF mark = QLineF::fromPolar(radius * 0.85, -degrees);
+    mark.translate(centre);
+    return mark;
+}
+
+}  // namespace
 
 RotorView::RotorView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(120, 120);
     setAccessibleName(QStringLiteral("rotor"));
+    // The disc's picture covers the whole widget, background included, so a turn repaints
+    // only the old and the new mark and nothing beneath them.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void RotorView::SetAngle(double degrees) {
     if (degrees == degrees_) return;
+    const QRect before = MarkArea(degrees_);
     degrees_ = degrees;
-    update();
+    update(before.united(MarkArea(degrees_)));
+}
+
+QPointF RotorView::Centre() const { return {width() / 2.0, height() / 2.0}; }
+
+double RotorView::Radius() const { return std::min(width(), height()) / 2.0 - 6.0; }
+
+QRect RotorView::MarkArea(double degrees) const {
+    const QLineF mark = Mark(Centre(), Radius(), degrees);
+    // Half the pen, the hub, and a pixel of antialiasing on each side.
+    const int margin = static_cast<int>(std::ceil(std::max(kMarkWidth / 2, kHubRadius))) + 2;
+    return QRectF(mark.p1(), mark.p2()).normalized().toAlignedRect().adjusted(-margin, -margin, margin, margin);
+}
+
+const QPixmap& RotorView::Disc() {
+    const qreal ratio = devicePixelRatioF();
+    if (!disc_.isNull() && disc_.devicePixelRatio() == ratio && disc_.deviceIndependentSize() == QSizeF(size())) {
+        return disc_;
+    }
+    disc_ = QPixmap((QSizeF(size()) * ratio).toSize());
+    disc_.setDevicePixelRatio(ratio);
+    // Drawn on the window's own background, the antialiased rim comes out exactly as it
+    // would drawn straight onto the window.
+    disc_.fill(palette().color(backgroundRole()));
+    QPainter painter(&disc_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double radius = Radius();
+    painter.setPen(QPen(QColor(70, 50, 20), 2.0));
+    painter.setBrush(kDiscColour);
+    painter.drawEllipse(Centre(), radius, radius);
+    return disc_;
+}
+
+void RotorView::resizeEvent(QResizeEvent*) { disc_ = QPixmap(); }
+
+void RotorView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) disc_ = QPixmap();
+    QWidget::changeEvent(event);
 }
 
 void RotorView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.drawPixmap(0, 0, Disc());
+
     painter.setRenderHint(QPainter::Antialiasing);
-
-    const QPointF centre(width() / 2.0, height() / 2.0);
-    const double radius = std::min(width(), height()) / 2.0 - 6.0;
-
-    painter.setPen(QPen(QColor(70, 50, 20), 2.0));
-    painter.setBrush(kDiscColour);
-    painter.drawEllipse(centre, radius, radius);
-
-    // Screen y grows downward, so QLineF's counter-clockwise angle is negated to make
-    // rising angles turn clockwise. The mark stops short of the rim to keep the disc's
-    // outline whole.
-    QLineF mark = QLineF::fromPolar(radius * 0.85, -degrees_);
-    mark.translate(centre);
-    painter.setPen(QPen(kMarkColour, 5.0, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(mark);
+    painter.setPen(QPen(kMarkColour, kMarkWidth, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(Mark(Centre(), Radius(), degrees_));
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(kMarkColour);
-    painter.drawEllipse(centre, 5.0, 5.0);
+    painter.drawEllipse(Centre(), kHubRadius, kHubRadius);
 }
 
 }  // namespace stepdial

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 namespace stepdial {
@@ -23,9 +24,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    QPointF Centre() const;
+    double Radius() const;
+    // Where the mark and the hub are drawn at `degrees`, with room for their antialiased edges.
+    QRect MarkArea(double degrees) const;
+    // The window's background and the disc on it, as the widget shows them without the mark.
+    const QPixmap& Disc();
+
     double degrees_ = 0.0;
+    QPixmap disc_;
 };
 
 }  // namespace stepdial

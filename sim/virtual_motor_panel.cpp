@@ -28,6 +28,16 @@ QMargins FrameMargins(const QWidget& window) {
 
 }  // namespace
 
+void ChangingLabel::Show(const QString& text) {
+    if (text == this->text()) return;
+    setText(text);
+    // Measuring a text costs as much as drawing it: only a longer one may need more room.
+    if (text.size() <= longest_) return;
+    longest_ = text.size();
+    // The size a layout would give it, and never smaller than it has been.
+    setFixedSize(sizeHint().expandedTo(minimumSize()));
+}
+
 VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& port, QWidget* parent)
     : QWidget(parent, Qt::Window), motor_(motor), port_(port) {
     setWindowTitle(QStringLiteral("Virtual motor"));
@@ -45,8 +55,8 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     }
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    byte_ = new QLabel(this);
-    angle_ = new QLabel(this);
+    byte_ = new ChangingLabel(this);
+    angle_ = new ChangingLabel(this);
     for (QLabel* label : {byte_, angle_}) label->setFont(fixed);
 
     // Room for the counts of a long session, so the window does not widen as they grow.
@@ -54,7 +64,7 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     const int countWidth = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("0000000"));
     for (int column = 0; column < 3; ++column) {
         countGrid->addWidget(new QLabel(kCountNames[column], this), 0, column, Qt::AlignRight);
-        counts_[column] = new QLabel(this);
+        counts_[column] = new ChangingLabel(this);
         counts_[column]->setFont(fixed);
         counts_[column]->setMinimumWidth(countWidth);
         counts_[column]->setAlignment(Qt::AlignRight);
@@ -86,15 +96,15 @@ void VirtualMotorPanel::Refresh() {
     const std::uint8_t byte = motor_.LastByte();
     for (CoilLamp* lamp : lamps_) lamp->SetLit((byte >> lamp->Bit()) & 1);
 
-    byte_->setText(QStringLiteral("byte %1 = %2")
-                       .arg(byte, 3)
-                       .arg(QStringLiteral("%1").arg(byte, 8, 2, QChar(u'0'))));
+    byte_->Show(QStringLiteral("byte %1 = %2")
+                    .arg(byte, 3)
+                    .arg(QStringLiteral("%1").arg(byte, 8, 2, QChar(u'0'))));
     // The C locale keeps the point as the decimal separator, as the main window's
     // readout does.
-    angle_->setText(QStringLiteral("rotor %1°").arg(QLocale::c().toString(motor_.AngleDegrees(), 'g', 12)));
-    counts_[0]->setText(QString::number(motor_.Writes()));
-    counts_[1]->setText(QString::number(motor_.Steps()));
-    counts_[2]->setText(QString::number(motor_.Stalls()));
+    angle_->Show(QStringLiteral("rotor %1°").arg(QLocale::c().toString(motor_.AngleDegrees(), 'g', 12)));
+    counts_[0]->Show(QString::number(motor_.Writes()));
+    counts_[1]->Show(QString::number(motor_.Steps()));
+    counts_[2]->Show(QString::number(motor_.Stalls()));
     rotor_->SetAngle(motor_.AngleDegrees());
 }
 

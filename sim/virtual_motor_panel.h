@@ -12,6 +12,19 @@
 
 namespace stepdial {
 
+// A label whose text changes with every write. Qt lays the whole window out again each
+// time a label that may change size gets a new text; this one keeps a fixed size, grown
+// only when a text longer than any before needs more room, so a new text repaints the
+// label alone.
+class ChangingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void Show(const QString& text);
+
+private:
+    qsizetype longest_ = -1;
+};
+
 // The "Virtual motor" window: what the coils receive and where the rotor stands,
 // brought up to date after every write to the simulated port. It only shows; closing
 // it leaves the program running.
@@ -46,10 +59,10 @@ private:
     const VirtualMotor& motor_;
     SimulatedPort& port_;
     std::array<CoilLamp*, 4> lamps_{};
-    QLabel* byte_;
-    QLabel* angle_;
+    ChangingLabel* byte_;
+    ChangingLabel* angle_;
     // Writes, steps and stalls, in columns under their names.
-    std::array<QLabel*, 3> counts_{};
+    std::array<ChangingLabel*, 3> counts_{};
     RotorView* rotor_;
     QPointer<QWidget> form_;
 };

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
@@ -110,6 +111,47 @@ INSTANTIATE_TEST_SUITE_P(Angles, RotorDrawing,
                                            MarkCase{270, 0, -1}, MarkCase{-90, 0, -1},
                                            MarkCase{-45, std::sqrt(0.5), -std::sqrt(0.5)},
                                            MarkCase{727.5, std::cos(7.5 * M_PI / 180), std::sin(7.5 * M_PI / 180)}));
+
+// The panel repaints only what a write changed, from pictures drawn once: what is on the
+// screen after many writes must be what a full repaint draws.
+TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
+    Sim sim;
+    sim.panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sim.panel));
+    SteppingController controller(sim.port);
+    controller.ResetMotor();
+    for (const char* target : {"90", "-45", "127.5"}) {
+        for (int tick = 0; tick < 30; ++tick) {
+            controller.StepMotor(target);
+            QCoreApplication::processEvents();
+        }
+    }
+    ASSERT_EQ(sim.panel.Rotor().Angle(), 127.5);
+    QTest::qWait(50);
+
+    const QImage onScreen = sim.panel.screen()->grabWindow(sim.panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage afresh = sim.panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (onScreen.size() != afresh.size()) GTEST_SKIP() << "the screen's grab and the widget's differ in scale";
+    int differing = 0;
+    for (int y = 0; y < afresh.height(); ++y) {
+        for (int x = 0; x < afresh.width(); ++x) differing += onScreen.pixel(x, y) != afresh.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0) << "pixels left over from earlier writes";
+}
+
+TEST(ChangingLabel, GrowsToShowALongerTextWhole) {
+    QWidget window;
+    auto* label = new ChangingLabel(&window);
+    label->Show(QStringLiteral("7"));
+    const QSize small = label->size();
+    label->Show(QStringLiteral("1234567890123"));
+    EXPECT_GE(label->width(), label->sizeHint().width());
+    EXPECT_GT(label->width(), small.width());
+    const int grown = label->width();
+    label->Show(QStringLiteral("8"));
+    EXPECT_EQ(label->width(), grown) << "a shorter text must not lay the window out again";
+    EXPECT_EQ(label->text(), QStringLiteral("8"));
+}
 
 // Runs the event loop until something quits it, or `limitMs` passes (then returns -1).
 int RunLoop(int limitMs) {
