@@ -5,6 +5,8 @@
 
 namespace stepdial {
 
+void WriteFailureLine(const std::string& message) { std::cerr << "stepdial: " << message << std::endl; }
+
 void Form1::Form_Load() {
     controller_.ResetMotor();
     SetMoving(false);
@@ -40,7 +42,7 @@ void Form1::SetMoving(bool moving) {
 void Form1::Fail(const std::string& message) {
     failed_ = true;
     SetMoving(false);
-    std::cerr << "stepdial: " << message << std::endl;
+    WriteFailureLine(message);
     controls_.ReportFailure(message);
 }
 

@@ -8,6 +8,10 @@
 
 namespace stepdial {
 
+// Tells of a failure that ends the program on standard error, where a terminal or a
+// service log keeps it after the box is gone: "stepdial: <message>".
+void WriteFailureLine(const std::string& message);
+
 // What the handlers need of the window. A front end implements it over its own controls.
 class Form1Controls {
 public:

@@ -17,7 +17,12 @@ namespace stepdial {
 struct TickSource::Backend {
     explicit Backend(std::function<void()> expired)
         : expired(std::move(expired)), fd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
-        if (fd < 0) throw std::system_error(errno, std::generic_category(), "stepdial: cannot create the step timer");
+        if (fd < 0) {
+            const int error = errno;
+            throw std::system_error(error, std::generic_category(),
+                                    "the step timer (a timerfd) cannot be created; close other programs, then "
+                                    "start again. The system says");
+        }
         notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { Readable(); });
     }
@@ -35,7 +40,8 @@ struct TickSource::Backend {
         when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
         // Absolute: the deadline is a point on the grid, not a delay from whenever this runs.
         if (timerfd_settime(fd, TFD_TIMER_ABSTIME, &when, nullptr) != 0) {
-            throw std::system_error(errno, std::generic_category(), "stepdial: cannot arm the step timer");
+            const int error = errno;
+            throw std::system_error(error, std::generic_category(), "the step timer (a timerfd) cannot be armed");
         }
         armed = true;
     }
