@@ -12,6 +12,21 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 server=$(dirname "$loader")/wineserver
 mkdir -p "$prefix"  # the server refuses a prefix folder that does not exist
+log="$prefix.log"
+
+# Building a fresh prefix failed once in a fresh CI tree and went through when run again;
+# so each step is tried up to three times, and what Wine said is kept beside the prefix.
+in_session() {
+    local attempt
+    for attempt in 1 2 3; do
+        "$loader" "$@" </dev/null >>"$log" 2>&1 9>&- && return 0
+        echo "wine-run: '$*' failed (attempt $attempt) for $prefix" >>"$log"
+        sleep 1
+    done
+    echo "wine-run: '$*' failed three times for $prefix; the end of $log:" >&2
+    tail -n 20 "$log" >&2
+    return 1
+}
 {
     flock 9
     # A server or session program (services, devices) that a test program starts
@@ -21,11 +36,11 @@ mkdir -p "$prefix"  # the server refuses a prefix folder that does not exist
     # by wineboot, which also builds a new prefix.
     # They must not hold the lock (descriptor 9) either, for as long as they run.
     if "$server" -p30 </dev/null >/dev/null 2>&1 9>&-; then
-        "$loader" wineboot </dev/null >/dev/null 2>&1 9>&-
+        in_session wineboot
     fi
     if [ ! -e "$prefix/.stepdial-ready" ]; then
         # Wine's display-less graphics driver: the window tests need no X server.
-        "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+        in_session reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
         touch "$prefix/.stepdial-ready"
     fi
 } 9>"$prefix.lock"
