@@ -117,8 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         InUseCase{"FreePortIsClaimed", false, "none\n", std::errc::inappropriate_io_control_operation,
                   {"cannot claim the port"}},
         InUseCase{"UnknownHolderIsClaimed", false, nullptr, std::errc::inappropriate_io_control_operation,
-                  {"cannot claim the port"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+                  {"cannot claim the port"}}));
 
 // Permission refused: a device the user may not open. As root, the check runs in a
 // child that has given up root, as an operator outside the lp group would be.
@@ -190,8 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"data lines are set as inputs", "control register 890 (0x37a) reads 0xec, bit 5 set"}, "BIOS"},
         NoEchoCase{"InputsUnusedBitsLow", 0x2c, std::errc::io_error, kInputs, "BIOS"},
         NoEchoCase{"NothingAtTheAddress", 0xff, std::errc::no_such_device, kNoPort, "inputs"},
-        NoEchoCase{"OutputsAndStillNoEcho", 0xcc, std::errc::no_such_device, kNoPort, "inputs"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        NoEchoCase{"OutputsAndStillNoEcho", 0xcc, std::errc::no_such_device, kNoPort, "inputs"}));
 #endif
 
 // This machine has no parallel port: the start-up write must fail with the reason,

@@ -127,8 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HolderCase{"AProgramThroughPpdev", "ppdev0\n", "ppdev0"},
                       HolderCase{"PrinterDriverPrinting", "lp\n", "lp"},
                       HolderCase{"EmptyFile", "", std::nullopt},
-                      HolderCase{"NoFile", nullptr, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+                      HolderCase{"NoFile", nullptr, std::nullopt}));
 
 struct FlockCase {
     const char* name;
@@ -169,8 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         FlockCase{"OnlyAWaiter", "1: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"OnlyAPosixLock", "1: POSIX  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"PidOutsideOurNamespace", "1: FLOCK  ADVISORY  WRITE 0 103:01:77 0 EOF\n", true, std::nullopt},
-        FlockCase{"NoLocks", "", true, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+        FlockCase{"NoLocks", "", true, std::nullopt}));
 
 // The kernel's own /proc/locks: the file system's number must be written as it does.
 TEST(FlockHolderOnThisKernel, FindsThisProcessHoldingAFile) {
