@@ -4,6 +4,8 @@
 #include <iostream>
 #include <string>
 
+#include "form1.h"
+
 namespace stepdial {
 namespace {
 
@@ -29,8 +31,7 @@ void NoDisplayHandler(QtMsgType type, const QMessageLogContext&, const QString& 
         if (firstWarning.empty()) firstWarning = text.substr(0, text.find('\n'));
         return;
     }
-    std::cerr << "stepdial: cannot open a window: " << (firstWarning.empty() ? text : firstWarning) << ". "
-              << kRemedy << std::endl;
+    WriteFailureLine("cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " + kRemedy);
     std::_Exit(1);
 }
 
@@ -39,8 +40,7 @@ void NoDisplayHandler(QtMsgType type, const QMessageLogContext&, const QString& 
 std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv) {
     // An explicit platform (offscreen, vnc, ...) is the caller's own choice.
     if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
-        std::cerr << "stepdial: no graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set. " << kRemedy
-                  << std::endl;
+        WriteFailureLine(std::string("no graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set. ") + kRemedy);
         return nullptr;
     }
     const QtMessageHandler previous = qInstallMessageHandler(NoDisplayHandler);

@@ -2,9 +2,9 @@
 #include <commctrl.h>
 
 #include <exception>
-#include <iostream>
 
 #include "failure_box.h"
+#include "form1.h"
 #include "hardware_port.h"
 #include "parent_console.h"
 #include "run_form.h"
@@ -21,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         return stepdial::win32::RunForm1(*port, showCommand);
     } catch (const std::exception& e) {
         // Only a window that cannot be created gets here; the handlers trap their own.
-        std::cerr << "stepdial: " << e.what() << std::endl;
+        stepdial::WriteFailureLine(e.what());
         stepdial::win32::ShowErrorBox(nullptr, stepdial::win32::Wide(e.what()));
         return 1;
     }
