@@ -123,7 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
 // child that has given up root, as an operator outside the lp group would be.
 TEST(PpdevPortErrorsDeathTest, RefusedPermissionTellsToJoinTheLpGroup) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const fs::path device = fs::temp_directory_path() / ("parport-denied-" + std::to_string(::getpid()));
+    // Named after the process group, which the death test's child shares: the child runs
+    // this body again and must use, and leave, the same file.
+    const fs::path device = fs::temp_directory_path() / ("parport-denied-" + std::to_string(::getpgrp()));
     std::ofstream(device) << "";
     fs::permissions(device, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EXIT(

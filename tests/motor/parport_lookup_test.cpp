@@ -5,6 +5,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,13 +19,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The running test's name as one path component: a parameterised test's name holds a
+// '/', which would leave its parent folder behind in /tmp.
+std::string ScratchName() {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
+}
+
 // A stand-in for /proc/sys/dev/parport with the given base-addr files.
 class FakeProc {
 public:
     explicit FakeProc(const std::map<std::string, std::string>& baseAddrs) {
         root_ = fs::temp_directory_path() /
-                ("parport-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                ("parport-" + std::to_string(::getpid()) + "-" + ScratchName());
         fs::remove_all(root_);
         fs::create_directories(root_ / "default");
         for (const auto& [name, content] : baseAddrs) {
@@ -86,8 +94,7 @@ class ScratchDir {
 public:
     ScratchDir() {
         root_ = fs::temp_directory_path() /
-                ("stepdial-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                ("stepdial-" + std::to_string(::getpid()) + "-" + ScratchName());
         fs::remove_all(root_);
         fs::create_directories(root_);
     }
