@@ -7,6 +7,8 @@
 //   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
 //   port_check busy     a second program starts while a first holds the port through
 //                       ppdev: the second is refused at once, the first never pauses
+//   port_check foreign  a program that does not lock the device claims the port while
+//                       stepdial holds it: its claim fails at once, stepdial never pauses
 //   port_check lp       the printer driver is bound to the port as well: it still works
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check direct_input         the same with the data lines left as inputs: the
@@ -26,6 +28,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -36,7 +39,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstring>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "hardware_port.h"
@@ -252,7 +257,6 @@ private:
 
 // The window's tick: 64 per second, each due a fixed period after the last was due.
 constexpr long kTickNs = 15'625'000;
-constexpr int kTicksBeforeSecond = 32;
 constexpr int kTicksAfterSecond = 32;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
@@ -265,11 +269,20 @@ void AddNs(timespec& t, long ns) {
     }
 }
 
-// The first program holds the port and turns the motor at 64 ticks a second; half a
-// second in, a stepdial starts as a second program (port_check busy_second) and must be
-// refused. Before each of its writes the first checks that the data register still holds
-// its own last byte: a write by the second in between would show there.
-void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port) {
+// The second program the first starts while it holds the port: its port_check mode, and
+// how many ticks after the first's start-up it comes.
+struct Second {
+    const char* mode;
+    int ticksBefore;
+};
+constexpr Second kSecondStepdial{"busy_second", 32};
+constexpr Second kForeignClaim{"foreign_claimer", 64};
+
+// The first program holds the port and turns the motor at 64 ticks a second; some ticks
+// in, a second program starts and must be refused. Before each of its writes the first
+// checks that the data register still holds its own last byte: a write by the second in
+// between would show there.
+void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port, Second secondRun = kSecondStepdial) {
     const std::string name = firstKind + " first: ";
     SteppingController controller(*port);
     controller.ResetMotor();
@@ -308,9 +321,9 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
         if (ReadDataRegister() != expected) ++wrongBytes;
         if (controller.HasArrived()) outward = !outward;
 
-        if (ticks == kTicksBeforeSecond) {
+        if (ticks == secondRun.ticksBefore) {
             const std::string firstPid = std::to_string(::getpid());
-            std::vector<std::string> words{"port_check", "busy_second", firstKind, firstPid};
+            std::vector<std::string> words{"port_check", secondRun.mode, firstKind, firstPid};
             std::vector<char*> argv;
             for (auto& word : words) argv.push_back(word.data());
             argv.push_back(nullptr);
@@ -370,7 +383,7 @@ int RunSecond(const std::string& firstKind, const std::string& firstPid) {
         if (firstKind == "stepdial") {
             parts.push_back("(PID " + firstPid + ", port_check) that holds /dev/parport0");
         } else {
-            parts.push_back("through /dev/parport0 (the kernel lists its claim as ppdev0)");
+            parts.push_back("another program (PID " + firstPid + ", port_check) through /dev/parport0");
         }
         for (const auto& part : parts) Check(Holds(message, part), name + "the message names \"" + part + "\"");
         Check(took <= kRefusalLimit, name + "refused " + std::to_string(Ms(took)) + " ms after its start");
@@ -378,6 +391,65 @@ int RunSecond(const std::string& firstKind, const std::string& firstPid) {
                     firstKind.c_str(), Ms(took));
     }
     std::printf("second program (%s first): %d checks, %d failed\n", firstKind.c_str(), checks, failures);
+    return failures == 0 ? 0 : 1;
+}
+
+// The state letter of a /proc/.../stat file: D is asleep in the kernel, unkillable.
+char StateOf(const std::string& statFile) {
+    std::string line;
+    std::getline(std::ifstream(statFile), line);
+    const auto end = line.rfind(") ");
+    return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
+}
+
+void NoteAlarm(int) {}
+
+// A plain ppdev program that knows nothing of locks claims the port while stepdial holds
+// it. Its claim must fail at once; shared, it would sleep holding ppdev's mutex, and the
+// first program's next write would wait for it in state D. A watcher thread samples both
+// programs' states meanwhile, and an alarm ends a claim that sleeps after 3 s, so that a
+// failing run still ends and shows its figures.
+int RunForeignClaimer(const std::string& firstPid) {
+    const std::string name = "foreign claim: ";
+    const std::string mainTask = "/proc/" + std::to_string(::getpid()) + "/task/" + std::to_string(::getpid()) + "/stat";
+    std::atomic<bool> done{false};
+    std::atomic<int> firstInD{0}, claimerInD{0}, samples{0};
+    // Samples for as long as the claim lasts, and at least over the first's next ticks.
+    const auto watchUntil = Clock::now() + kLongestAllowedInterval;
+    std::thread watcher([&] {
+        do {
+            if (StateOf("/proc/" + firstPid + "/stat") == 'D') ++firstInD;
+            if (StateOf(mainTask) == 'D') ++claimerInD;
+            ++samples;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (!done || Clock::now() < watchUntil);
+    });
+    struct sigaction alarmAction {};
+    alarmAction.sa_handler = NoteAlarm;  // no SA_RESTART: a sleeping claim returns EINTR
+    ::sigaction(SIGALRM, &alarmAction, nullptr);
+    ::alarm(3);
+    const auto start = Clock::now();
+    const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
+    const int claimed = fd >= 0 ? ::ioctl(fd, PPCLAIM) : -1;
+    const int error = errno;
+    const auto took = Clock::now() - start;
+    ::alarm(0);
+    done = true;
+    watcher.join();
+
+    Check(fd >= 0, name + "/dev/parport0 opens (ppdev lets anyone open it)");
+    Check(claimed < 0, name + "the claim was refused (" + std::string(claimed < 0 ? std::strerror(error) : "it succeeded") + ")");
+    Check(took <= kRefusalLimit, name + "the claim returned within 1 s (" + std::to_string(Ms(took)) + " ms)");
+    Check(firstInD == 0 && claimerInD == 0,
+          name + "no program in state D (samples in D: stepdial " + std::to_string(firstInD) + ", the claimer " +
+              std::to_string(claimerInD) + " of " + std::to_string(samples) + ")");
+    std::printf("figures foreign claim: the claim returned after %.1f ms (%s); samples in state D: stepdial %d, "
+                "the claimer %d of %d\n",
+                Ms(took), claimed < 0 ? std::strerror(error) : "claimed", firstInD.load(), claimerInD.load(),
+                samples.load());
+    if (claimed == 0) ::ioctl(fd, PPRELEASE);
+    if (fd >= 0) ::close(fd);
+    std::printf("second program (foreign claim): %d checks, %d failed\n", checks, failures);
     return failures == 0 ? 0 : 1;
 }
 
@@ -421,6 +493,8 @@ int Run(std::string_view mode) {
         Check(::inb(kOtherDataRegister) == 0x5a, "LPT2 was left alone (holds " + Hex(::inb(kOtherDataRegister)) + ")");
     } else if (mode == "busy") {
         CheckBusy();
+    } else if (mode == "foreign") {
+        CheckSecondIsRefused("stepdial", MakeHardwarePort(), kForeignClaim);
     } else if (mode == "lp") {
         CheckBesideThePrinterDriver();
     } else if (mode == "direct_input") {
@@ -436,7 +510,7 @@ int Run(std::string_view mode) {
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|second|busy|lp|direct|direct_input|direct_input_remedy|absent\n");
+        std::fprintf(stderr, "usage: port_check ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
@@ -449,6 +523,7 @@ int Run(std::string_view mode) {
 int main(int argc, char** argv) {
     try {
         if (argc == 4 && std::string_view(argv[1]) == "busy_second") return stepdial::RunSecond(argv[2], argv[3]);
+        if (argc == 4 && std::string_view(argv[1]) == "foreign_claimer") return stepdial::RunForeignClaimer(argv[3]);
         return stepdial::Run(argc == 2 ? argv[1] : "");
     } catch (const std::exception& e) {
         std::printf("FAIL unexpected error: %s\n", e.what());
