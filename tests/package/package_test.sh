@@ -76,6 +76,18 @@ if grep -E '\./usr/share/' "$work/listing" | grep -vE '^(d|-rw-r--r--)' >&2; the
   fail "data files with unexpected modes"
 fi
 
+# The machine's side of a real port: the drivers at every boot, the devices open to the
+# desktop's user (systemd's 73-seat-late.rules acts on the tag, so the rule sorts before
+# it), and a postinst that applies both at once.
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qxF ./postinst || fail "the package has no postinst"
+dpkg-deb -I "$deb" postinst | sh -n || fail "the postinst is not a valid shell script"
+rule=$(awk '$1 !~ /^d/ && $6 ~ /udev\/rules\.d\// { print $6 }' "$work/listing")
+[[ "$(basename "$rule")" < 73-seat-late.rules ]] || fail "$rule sorts after 73-seat-late.rules"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO "$rule" | grep -qE '^SUBSYSTEM=="ppdev".*TAG\+="uaccess"' ||
+  fail "$rule does not tag the ppdev devices uaccess"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/modules-load.d/stepdial.conf | grep -v '^#' | sort |
+  diff -u <(printf 'parport_pc\nppdev\n') - >&2 || fail "the modules-load file does not load parport_pc and ppdev"
+
 # --- lintian ------------------------------------------------------------------------------
 # Debian's own profile whatever the machine's vendor, and no configuration file of the
 # machine or the user, which could hide tags. Info tags are shown because the hardening
