@@ -9,6 +9,7 @@
 //                       ppdev: the second is refused at once, the first never pauses
 //   port_check foreign  a program that does not lock the device claims the port while
 //                       stepdial holds it: its claim fails at once, stepdial never pauses
+//   port_check udev     udevadm tests the package's udev rule on the real ppdev device
 //   port_check lp       the printer driver is bound to the port as well: it still works
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check direct_input         the same with the data lines left as inputs: the
@@ -473,6 +474,29 @@ void CheckBesideThePrinterDriver() {
     CheckWholeMoves({"parport0", "ppdev0", false});
 }
 
+// The package's rule on /dev/parport0 as udev sees it when the device appears: tagged
+// uaccess, and systemd's 73-seat-late.rules, which comes later, acts on the tag.
+void CheckUdevRule() {
+    std::string output;
+    if (FILE* test = ::popen("/bin/udevadm test --action=add /class/ppdev/parport0 2>&1", "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, test)) output += buffer;
+        Check(::pclose(test) == 0, "udevadm test ran");
+    }
+    for (const std::string line : {"70-stepdial-parport.rules", "TAGS=", "DEVNAME=/dev/parport0"}) {
+        Check(Holds(output, line), "udevadm test's output names " + line);
+    }
+    const auto tags = output.find("\nTAGS=");
+    const std::string tagLine = tags == std::string::npos ? "" : output.substr(tags + 1, output.find('\n', tags + 1) - tags - 1);
+    Check(Holds(tagLine, ":uaccess:"), "the device is tagged uaccess (" + tagLine + ")");
+    const auto run = output.find(" RUN 'uaccess'");
+    const auto runLine = output.rfind('\n', run);
+    Check(run != std::string::npos && output.substr(runLine, run - runLine).find("73-seat-late.rules:") != std::string::npos &&
+              Holds(output, "\nrun: 'uaccess'"),
+          "73-seat-late.rules runs the uaccess builtin for it");
+    if (failures > 0) std::printf("%s", output.c_str());
+}
+
 int Run(std::string_view mode) {
     // Our own window on the data register, independent of the backend's.
     if (::ioperm(kDataRegister, 3, 1) != 0) {
@@ -495,6 +519,8 @@ int Run(std::string_view mode) {
         CheckBusy();
     } else if (mode == "foreign") {
         CheckSecondIsRefused("stepdial", MakeHardwarePort(), kForeignClaim);
+    } else if (mode == "udev") {
+        CheckUdevRule();
     } else if (mode == "lp") {
         CheckBesideThePrinterDriver();
     } else if (mode == "direct_input") {
@@ -510,7 +536,7 @@ int Run(std::string_view mode) {
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
+        std::fprintf(stderr, "usage: port_check ppdev|second|busy|foreign|udev|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
