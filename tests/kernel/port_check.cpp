@@ -7,9 +7,7 @@
 //   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
 //   port_check busy     a second program starts while a first holds the port through
 //                       ppdev: the second is refused at once, the first never pauses
-//   port_check foreign  a program that does not lock the device claims the port while
-//                       stepdial holds it: its claim fails at once, stepdial never pauses
-//   port_check udev     udevadm tests the package's udev rule on the real ppdev device
+//   port_check foreign  a plain ppdev program claims the port stepdial holds: refused at once
 //   port_check lp       the printer driver is bound to the port as well: it still works
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check direct_input         the same with the data lines left as inputs: the
@@ -258,6 +256,7 @@ private:
 
 // The window's tick: 64 per second, each due a fixed period after the last was due.
 constexpr long kTickNs = 15'625'000;
+constexpr int kTicksBeforeSecond = 64;
 constexpr int kTicksAfterSecond = 32;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
@@ -270,20 +269,12 @@ void AddNs(timespec& t, long ns) {
     }
 }
 
-// The second program the first starts while it holds the port: its port_check mode, and
-// how many ticks after the first's start-up it comes.
-struct Second {
-    const char* mode;
-    int ticksBefore;
-};
-constexpr Second kSecondStepdial{"busy_second", 32};
-constexpr Second kForeignClaim{"foreign_claimer", 64};
-
-// The first program holds the port and turns the motor at 64 ticks a second; some ticks
-// in, a second program starts and must be refused. Before each of its writes the first
-// checks that the data register still holds its own last byte: a write by the second in
-// between would show there.
-void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port, Second secondRun = kSecondStepdial) {
+// The first program holds the port and turns the motor at 64 ticks a second; a second
+// in, a second program starts (port_check `secondMode`) and must be refused. Before each
+// of its writes the first checks that the data register still holds its own last byte: a
+// write by the second in between would show there.
+void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port,
+                          const char* secondMode = "busy_second") {
     const std::string name = firstKind + " first: ";
     SteppingController controller(*port);
     controller.ResetMotor();
@@ -322,9 +313,9 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
         if (ReadDataRegister() != expected) ++wrongBytes;
         if (controller.HasArrived()) outward = !outward;
 
-        if (ticks == secondRun.ticksBefore) {
+        if (ticks == kTicksBeforeSecond) {
             const std::string firstPid = std::to_string(::getpid());
-            std::vector<std::string> words{"port_check", secondRun.mode, firstKind, firstPid};
+            std::vector<std::string> words{"port_check", secondMode, firstKind, firstPid};
             std::vector<char*> argv;
             for (auto& word : words) argv.push_back(word.data());
             argv.push_back(nullptr);
@@ -403,53 +394,32 @@ char StateOf(const std::string& statFile) {
     return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
 }
 
-void NoteAlarm(int) {}
-
-// A plain ppdev program that knows nothing of locks claims the port while stepdial holds
-// it. Its claim must fail at once; shared, it would sleep holding ppdev's mutex, and the
-// first program's next write would wait for it in state D. A watcher thread samples both
-// programs' states meanwhile, and an alarm ends a claim that sleeps after 3 s, so that a
-// failing run still ends and shows its figures.
+// A plain ppdev program claims the port while stepdial holds it: refused at once, or asleep
+// holding ppdev's mutex with stepdial's next write in state D behind it. A thread samples
+// both states; an alarm ends a sleeping claim after 3 s so that a failing run shows figures.
 int RunForeignClaimer(const std::string& firstPid) {
-    const std::string name = "foreign claim: ";
-    const std::string mainTask = "/proc/" + std::to_string(::getpid()) + "/task/" + std::to_string(::getpid()) + "/stat";
     std::atomic<bool> done{false};
-    std::atomic<int> firstInD{0}, claimerInD{0}, samples{0};
-    // Samples for as long as the claim lasts, and at least over the first's next ticks.
-    const auto watchUntil = Clock::now() + kLongestAllowedInterval;
+    std::atomic<int> inD{0}, samples{0};
+    const auto watchUntil = Clock::now() + kLongestAllowedInterval;  // over stepdial's next ticks too
     std::thread watcher([&] {
-        do {
-            if (StateOf("/proc/" + firstPid + "/stat") == 'D') ++firstInD;
-            if (StateOf(mainTask) == 'D') ++claimerInD;
-            ++samples;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        } while (!done || Clock::now() < watchUntil);
+        for (; !done || Clock::now() < watchUntil; ++samples, std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+            for (const auto& pid : {firstPid, std::to_string(::getpid())}) inD += StateOf("/proc/" + pid + "/task/" + pid + "/stat") == 'D';
+        }
     });
-    struct sigaction alarmAction {};
-    alarmAction.sa_handler = NoteAlarm;  // no SA_RESTART: a sleeping claim returns EINTR
-    ::sigaction(SIGALRM, &alarmAction, nullptr);
+    struct sigaction onAlarm {};
+    onAlarm.sa_handler = [](int) {};  // no SA_RESTART: a sleeping claim returns EINTR
+    ::sigaction(SIGALRM, &onAlarm, nullptr);
     ::alarm(3);
     const auto start = Clock::now();
-    const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
-    const int claimed = fd >= 0 ? ::ioctl(fd, PPCLAIM) : -1;
-    const int error = errno;
-    const auto took = Clock::now() - start;
-    ::alarm(0);
+    const int claimed = ::ioctl(::open("/dev/parport0", O_RDWR | O_CLOEXEC), PPCLAIM);
+    const std::string result = claimed == 0 ? "claimed" : std::strerror(errno);
+    const double took = Ms(Clock::now() - start);
     done = true;
     watcher.join();
-
-    Check(fd >= 0, name + "/dev/parport0 opens (ppdev lets anyone open it)");
-    Check(claimed < 0, name + "the claim was refused (" + std::string(claimed < 0 ? std::strerror(error) : "it succeeded") + ")");
-    Check(took <= kRefusalLimit, name + "the claim returned within 1 s (" + std::to_string(Ms(took)) + " ms)");
-    Check(firstInD == 0 && claimerInD == 0,
-          name + "no program in state D (samples in D: stepdial " + std::to_string(firstInD) + ", the claimer " +
-              std::to_string(claimerInD) + " of " + std::to_string(samples) + ")");
-    std::printf("figures foreign claim: the claim returned after %.1f ms (%s); samples in state D: stepdial %d, "
-                "the claimer %d of %d\n",
-                Ms(took), claimed < 0 ? std::strerror(error) : "claimed", firstInD.load(), claimerInD.load(),
-                samples.load());
-    if (claimed == 0) ::ioctl(fd, PPRELEASE);
-    if (fd >= 0) ::close(fd);
+    Check(claimed < 0 && took <= Ms(kRefusalLimit), "foreign claim: refused within 1 s (" + result + ")");
+    Check(inD == 0, "foreign claim: no program in state D");
+    std::printf("figures foreign claim: the claim returned after %.1f ms (%s); samples in state D (stepdial or "
+                "the claimer) %d of %d\n", took, result.c_str(), inD.load(), samples.load());
     std::printf("second program (foreign claim): %d checks, %d failed\n", checks, failures);
     return failures == 0 ? 0 : 1;
 }
@@ -474,29 +444,6 @@ void CheckBesideThePrinterDriver() {
     CheckWholeMoves({"parport0", "ppdev0", false});
 }
 
-// The package's rule on /dev/parport0 as udev sees it when the device appears: tagged
-// uaccess, and systemd's 73-seat-late.rules, which comes later, acts on the tag.
-void CheckUdevRule() {
-    std::string output;
-    if (FILE* test = ::popen("/bin/udevadm test --action=add /class/ppdev/parport0 2>&1", "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, test)) output += buffer;
-        Check(::pclose(test) == 0, "udevadm test ran");
-    }
-    for (const std::string line : {"70-stepdial-parport.rules", "TAGS=", "DEVNAME=/dev/parport0"}) {
-        Check(Holds(output, line), "udevadm test's output names " + line);
-    }
-    const auto tags = output.find("\nTAGS=");
-    const std::string tagLine = tags == std::string::npos ? "" : output.substr(tags + 1, output.find('\n', tags + 1) - tags - 1);
-    Check(Holds(tagLine, ":uaccess:"), "the device is tagged uaccess (" + tagLine + ")");
-    const auto run = output.find(" RUN 'uaccess'");
-    const auto runLine = output.rfind('\n', run);
-    Check(run != std::string::npos && output.substr(runLine, run - runLine).find("73-seat-late.rules:") != std::string::npos &&
-              Holds(output, "\nrun: 'uaccess'"),
-          "73-seat-late.rules runs the uaccess builtin for it");
-    if (failures > 0) std::printf("%s", output.c_str());
-}
-
 int Run(std::string_view mode) {
     // Our own window on the data register, independent of the backend's.
     if (::ioperm(kDataRegister, 3, 1) != 0) {
@@ -518,9 +465,7 @@ int Run(std::string_view mode) {
     } else if (mode == "busy") {
         CheckBusy();
     } else if (mode == "foreign") {
-        CheckSecondIsRefused("stepdial", MakeHardwarePort(), kForeignClaim);
-    } else if (mode == "udev") {
-        CheckUdevRule();
+        CheckSecondIsRefused("stepdial", MakeHardwarePort(), "foreign_claimer");
     } else if (mode == "lp") {
         CheckBesideThePrinterDriver();
     } else if (mode == "direct_input") {
@@ -536,7 +481,7 @@ int Run(std::string_view mode) {
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|second|busy|foreign|udev|lp|direct|direct_input|direct_input_remedy|absent\n");
+        std::fprintf(stderr, "usage: port_check ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);

@@ -190,33 +190,22 @@ unpack_kernel() {
     rm -rf "$tree" "$list"
 }
 
-# The package's udev rule, judged by Debian's own udevadm beside systemd's
-# 73-seat-late.rules, which turns the uaccess tag into the desktop user's access.
+# The package's udev rule, judged by Debian's own udevadm beside systemd's seat rules.
 UDEV_RULE="$here/../../packaging/linux/70-stepdial-parport.rules"
 
-# Puts udevadm (from the udev package, with the libraries it links, as this machine has
+# Puts udevadm (from the udev package, with the libraries it links as this machine has
 # them), systemd's seat rules and the package's rule into the initramfs tree $2.
 add_udev() {
-    local work="$1" root="$2" cache="$1/cache" package deb tree="$1/udev-unpack"
+    local work="$1" root="$2" tree="$1/udev-unpack" package udevadm lib
+    rm -rf "$tree" && mkdir -p "$tree" "$root/usr/lib/udev/rules.d" "$root/run"
     for package in udev systemd; do
-        deb="$(cached_deb "$cache" "$package")"
-        [ -n "$deb" ] || download_deb "$cache" "$package" || die "cannot download $package"
+        [ -n "$(cached_deb "$work/cache" "$package")" ] || download_deb "$work/cache" "$package" || die "cannot download $package"
+        dpkg-deb -x "$(cached_deb "$work/cache" "$package")" "$tree"
     done
-    rm -rf "$tree" && mkdir -p "$tree"
-    dpkg-deb -x "$(cached_deb "$cache" udev)" "$tree"
-    dpkg-deb -x "$(cached_deb "$cache" systemd)" "$tree"
-    local udevadm
     udevadm="$(find "$tree" -path '*bin/udevadm' -type f | head -n 1)"
-    [ -n "$udevadm" ] || die "the udev package holds no udevadm"
-    if LD_LIBRARY_PATH="$tree/usr/lib/x86_64-linux-gnu/systemd" ldd "$udevadm" | grep 'not found' >&2; then
-        die "udevadm needs libraries this machine lacks"
-    fi
-    cp "$udevadm" "$root/bin/udevadm"
-    local lib
-    for lib in $(LD_LIBRARY_PATH="$tree/usr/lib/x86_64-linux-gnu/systemd" ldd "$udevadm" | grep -oE '/[^ ]+'); do
-        mkdir -p "$root$(dirname "$lib")" && cp -L "$lib" "$root$lib"
-    done
-    mkdir -p "$root/usr/lib/udev/rules.d" "$root/run" "$root/etc/udev"
+    [ -n "$udevadm" ] && ! ldd "$udevadm" | grep 'not found' >&2 || die "no udevadm, or it needs libraries this machine lacks"
+    cp "$udevadm" "$root/bin/"
+    for lib in $(ldd "$udevadm" | grep -oE '/[^ ]+'); do mkdir -p "$root$(dirname "$lib")" && cp -L "$lib" "$root$lib"; done
     cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "$UDEV_RULE" "$root/usr/lib/udev/rules.d/"
     rm -rf "$tree"
 }

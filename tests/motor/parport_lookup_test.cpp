@@ -10,7 +10,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "parport_lookup.h"
 
@@ -170,44 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
         FlockCase{"OnlyAPosixLock", "1: POSIX  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"PidOutsideOurNamespace", "1: FLOCK  ADVISORY  WRITE 0 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"NoLocks", "", true, std::nullopt}));
-
-// A stand-in /proc: each process a PID directory with fd links and perhaps a comm file.
-struct OpenerCase {
-    const char* name;
-    std::map<std::string, std::string> links;  // "PID/fd/N" -> target
-    std::vector<std::string> expected;  // as messages name them
-};
-
-void PrintTo(const OpenerCase& c, std::ostream* os) { *os << c.name; }
-
-class DeviceOpeners : public ::testing::TestWithParam<OpenerCase> {};
-
-TEST_P(DeviceOpeners, NamesEveryOtherProcessWithTheDeviceOpen) {
-    const auto& c = GetParam();
-    ScratchDir proc;
-    proc.File("4242/comm", "ppdev tool\n");
-    fs::create_directories(proc.Root() / "self");
-    for (const auto& [link, target] : c.links) {
-        fs::create_directories((proc.Root() / link).parent_path());
-        fs::create_symlink(target, proc.Root() / link);
-    }
-    std::vector<std::string> named;
-    for (const auto& opener : FindDeviceOpeners("/dev/parport0", proc.Root())) named.push_back(DescribeProcess(opener));
-    EXPECT_EQ(named, c.expected);
-}
-
-const std::string kSelf = std::to_string(::getpid());
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DeviceOpeners,
-    ::testing::Values(
-        OpenerCase{"OneOpener", {{"4242/fd/3", "/dev/parport0"}}, {"PID 4242, ppdev tool"}},
-        OpenerCase{"OpenerWithoutComm", {{"77/fd/0", "/dev/null"}, {"77/fd/5", "/dev/parport0"}}, {"PID 77"}},
-        OpenerCase{"SeveralInPidOrder", {{"4242/fd/3", "/dev/parport0"}, {"900/fd/4", "/dev/parport0"}},
-                   {"PID 900", "PID 4242, ppdev tool"}},
-        OpenerCase{"AnotherPortIsNotIt", {{"4242/fd/3", "/dev/parport1"}}, {}},
-        OpenerCase{"ThisProcessIsNoHolder", {{kSelf + "/fd/3", "/dev/parport0"}}, {}},
-        OpenerCase{"NoProcesses", {}, {}}));
 
 // The kernel's own /proc/locks: the file system's number must be written as it does.
 TEST(FlockHolderOnThisKernel, FindsThisProcessHoldingAFile) {

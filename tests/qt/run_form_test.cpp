@@ -89,20 +89,15 @@ TEST(RunForm1, ClosingTheWindowEndsTheProgramWithStatus0AndWritesNothing) {
 // Qt quits in a later pass of its event loop than the close: a tick due in between must
 // not run. The close is held past the next grid point, so a tick is surely due then.
 TEST(RunForm1, ClosingDuringAMoveWritesNothingAfterTheClose) {
-    for (int run = 0; run < 5; ++run) {
+    for (int run = 0; run < 3; ++run) {
         RecordingPort port;
         std::size_t writesAtClose = 0;
-        const int status = RunForm1(*qApp, port, [&](QWidget& form) {
+        RunForm1(*qApp, port, [&](QWidget& form) {
             form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-            QTimer::singleShot(60 + 7 * run, &form, [&] {
-                writesAtClose = port.Writes().size();
-                form.close();
-                QThread::msleep(20);
-            });
+            QTimer::singleShot(60 + 7 * run, &form, [&] { writesAtClose = port.Writes().size(), form.close(), QThread::msleep(20); });
         });
-        EXPECT_EQ(status, 0);
         EXPECT_GT(writesAtClose, 1u) << "the close came before the move";
-        EXPECT_EQ(port.Writes().size(), writesAtClose) << "a tick ran after the close, run " << run;
+        EXPECT_EQ(port.Writes().size(), writesAtClose) << "a tick ran after the close";
     }
 }
 
