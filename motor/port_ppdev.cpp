@@ -26,8 +26,7 @@ PpdevPort::PpdevPort(std::filesystem::path device, std::uint16_t address, std::f
     // While an exclusive claim lasts the kernel refuses every other claim at once. Shared,
     // a program that does not lock the device sleeps in its PPCLAIM holding ppdev's one
     // mutex, and this program's next write waits for it in the kernel, unkillable.
-    exclusive_ = ::ioctl(fd_.fd, PPEXCL) == 0 && ::ioctl(fd_.fd, PPCLAIM) == 0;
-    if (exclusive_) return;
+    if (::ioctl(fd_.fd, PPEXCL) == 0 && ::ioctl(fd_.fd, PPCLAIM) == 0) return;
     // Refused while the printer driver or another ppdev client is registered on the port.
     // The exclusive wish stays with the open file, so the shared claim needs a fresh one.
     OpenAndLock(procRoot);

@@ -26,10 +26,6 @@ public:
 
     void Write(std::uint16_t address, std::uint8_t value) override;
 
-    // False beside the printer driver or another registered ppdev client: a program that
-    // then claims the port without locking the device can still make this one's writes wait.
-    bool Exclusive() const { return exclusive_; }
-
 private:
     // Closes the device on every way out, a refusal thrown from the constructor among them.
     struct DeviceFd {
@@ -49,7 +45,6 @@ private:
     std::filesystem::path device_;
     std::uint16_t address_;
     DeviceFd fd_;
-    bool exclusive_ = false;
 };
 
 }  // namespace stepdial

@@ -5,8 +5,7 @@
 namespace stepdial {
 namespace {
 
-// An open refused with EACCES: the advice follows from the node's mode and ACL and this
-// user's groups, and never names a group the user is already in.
+// A refused open's advice follows from the node's mode and ACL and the user's groups.
 TEST(RefusedOpenAdvice, ChoosesTheRemedyThatHelps) {
     struct Case { const char* name; mode_t mode; bool processHasGroup, userListedInGroup, hasAcl; OpenAdvice expected; };
     for (const auto& c : {

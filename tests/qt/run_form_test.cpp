@@ -86,8 +86,7 @@ TEST(RunForm1, ClosingTheWindowEndsTheProgramWithStatus0AndWritesNothing) {
     EXPECT_EQ(port.Values(), std::vector<std::uint8_t>{0});
 }
 
-// Qt quits in a later pass of its event loop than the close: a tick due in between must
-// not run. The close is held past the next grid point, so a tick is surely due then.
+// Qt quits a loop pass after the close: a tick due between must not run (the close is held past one).
 TEST(RunForm1, ClosingDuringAMoveWritesNothingAfterTheClose) {
     for (int run = 0; run < 3; ++run) {
         RecordingPort port;
