@@ -23,7 +23,8 @@ std::string UserName(uid_t uid) {
 bool ProcessHasGroup(gid_t gid) {
     if (::getegid() == gid) return true;
     std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    groups.resize(
+        static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
     return std::find(groups.begin(), groups.end(), gid) != groups.end();
 }
 
@@ -75,7 +76,9 @@ std::string DescribeOpenAdvice(OpenAdvice advice, const NodeAccess& access) {
         return std::string(remedy::kUseTheSeat);
     case OpenAdvice::JoinGroup:
         return remedy::JoinGroup(access.group) +
-               (access.hasAcl ? " Or start stepdial at the PC's own desktop, whose user the device is open to." : "");
+               (access.hasAcl
+                    ? " Or start stepdial at the PC's own desktop, whose user the device is open to."
+                    : "");
     case OpenAdvice::LogInAgain:
         return std::string(remedy::kLogInAgain);
     case OpenAdvice::OpenToOwnerAlone:

@@ -56,7 +56,7 @@ std::optional<std::string> FindParportHolder(std::string_view parport,
 }
 
 std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
-                                          const std::filesystem::path& procRoot) {
+                                             const std::filesystem::path& procRoot) {
     // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->"
     // after the number. The kernel prints the device as hex major:minor.
     char wanted[64];

@@ -41,7 +41,7 @@ std::string DescribeProcess(const HolderProcess& process);
 // `inode` of the file system `device`, from `procRoot`/locks. Nothing when none is
 // listed, or when its PID is not visible from this PID namespace.
 std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
-                                          const std::filesystem::path& procRoot = "/proc");
+                                             const std::filesystem::path& procRoot = "/proc");
 
 // The processes other than this one that have `device` open, from the links in
 // `procRoot`/PID/fd, in PID order. Only processes whose fd directory this one may read

@@ -34,7 +34,8 @@ namespace remedy {
 
 std::string JoinGroup(std::string_view group) {
     const std::string name(group);
-    return "Add your user to the " + name + " group (sudo usermod -aG " + name + " $USER), then log out and in again.";
+    return "Add your user to the " + name + " group (sudo usermod -aG " + name +
+           " $USER), then log out and in again.";
 }
 
 std::string OpenToOwnerAlone(std::string_view node, std::string_view owner) {

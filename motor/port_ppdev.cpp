@@ -71,8 +71,11 @@ void PpdevPort::RefuseIfHeld(const std::filesystem::path& procRoot) {
     // active client while it has the port claimed.
     const auto holder = FindParportHolder(device_.filename().string(), procRoot);
     if (!holder) return;
-    if (holder->starts_with("ppdev")) RefuseAsBusy("the port is in use by " + DescribePpdevHolder(*holder), remedy::kCloseTheOther);
-    if (*holder == "lp") RefuseAsBusy("the port is in use by the printer driver lp, which is printing", remedy::kWaitForThePrintJob);
+    if (holder->starts_with("ppdev"))
+        RefuseAsBusy("the port is in use by " + DescribePpdevHolder(*holder), remedy::kCloseTheOther);
+    if (*holder == "lp")
+        RefuseAsBusy("the port is in use by the printer driver lp, which is printing",
+                     remedy::kWaitForThePrintJob);
     RefuseAsBusy("the port is in use by the kernel driver \"" + *holder + "\"", remedy::kStopTheDriversUser);
 }
 
@@ -82,9 +85,12 @@ void PpdevPort::RefuseAsBusy(const std::string& failure, std::string_view remedy
 
 std::string PpdevPort::DescribePpdevHolder(const std::string& client) const {
     std::string who;
-    for (const auto& opener : FindDeviceOpeners(device_)) who += (who.empty() ? "" : "; ") + DescribeProcess(opener);
+    for (const auto& opener : FindDeviceOpeners(device_))
+        who += (who.empty() ? "" : "; ") + DescribeProcess(opener);
     // Another user's process cannot be seen; the kernel's name of the claim is all there is.
-    if (who.empty()) return "another program through " + device_.string() + " (the kernel lists its claim as " + client + ")";
+    if (who.empty())
+        return "another program through " + device_.string() + " (the kernel lists its claim as " + client +
+               ")";
     return "another program (" + who + ") through " + device_.string();
 }
 

@@ -32,13 +32,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -401,9 +401,11 @@ int RunForeignClaimer(const std::string& firstPid) {
     std::atomic<bool> done{false};
     std::atomic<int> inD{0}, samples{0};
     const auto watchUntil = Clock::now() + kLongestAllowedInterval;  // over stepdial's next ticks too
-    std::thread watcher([&] {
-        for (; !done || Clock::now() < watchUntil; ++samples, std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-            for (const auto& pid : {firstPid, std::to_string(::getpid())}) inD += StateOf("/proc/" + pid + "/task/" + pid + "/stat") == 'D';
+    std::thread watcher([&] {  // a process's stat file shows its main thread's state
+        for (; !done || Clock::now() < watchUntil;
+             std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+            inD += (StateOf("/proc/" + firstPid + "/stat") == 'D') + (StateOf("/proc/self/stat") == 'D');
+            ++samples;
         }
     });
     struct sigaction onAlarm {};
@@ -418,8 +420,8 @@ int RunForeignClaimer(const std::string& firstPid) {
     watcher.join();
     Check(claimed < 0 && took <= Ms(kRefusalLimit), "foreign claim: refused within 1 s (" + result + ")");
     Check(inD == 0, "foreign claim: no program in state D");
-    std::printf("figures foreign claim: the claim returned after %.1f ms (%s); samples in state D (stepdial or "
-                "the claimer) %d of %d\n", took, result.c_str(), inD.load(), samples.load());
+    std::printf("figures foreign claim: the claim returned after %.1f ms (%s); samples in state D %d of %d\n",
+                took, result.c_str(), inD.load(), samples.load());
     std::printf("second program (foreign claim): %d checks, %d failed\n", checks, failures);
     return failures == 0 ? 0 : 1;
 }
@@ -481,7 +483,9 @@ int Run(std::string_view mode) {
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
+        std::fprintf(stderr,
+                     "usage: port_check "
+                     "ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
@@ -494,7 +498,9 @@ int Run(std::string_view mode) {
 int main(int argc, char** argv) {
     try {
         if (argc == 4 && std::string_view(argv[1]) == "busy_second") return stepdial::RunSecond(argv[2], argv[3]);
-        if (argc == 4 && std::string_view(argv[1]) == "foreign_claimer") return stepdial::RunForeignClaimer(argv[3]);
+        if (argc == 4 && std::string_view(argv[1]) == "foreign_claimer") {
+            return stepdial::RunForeignClaimer(argv[3]);
+        }
         return stepdial::Run(argc == 2 ? argv[1] : "");
     } catch (const std::exception& e) {
         std::printf("FAIL unexpected error: %s\n", e.what());

@@ -246,7 +246,5 @@ sim_pid=$!
 xdotool windowclose "$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n1)"
 for _ in $(seq 100); do running "$sim_pid" || break; sleep 0.1; done
 running "$sim_pid" && fail "stepdial-sim still runs 10 s after Form1's window was destroyed"
-status=0 && wait "$sim_pid" || status=$?
-sim_pid=""
-[ "$status" -eq 0 ] || fail "stepdial-sim ended with status $status after its window was destroyed"
+wait "$sim_pid" && sim_pid="" || fail "stepdial-sim ended with status $? after its window was destroyed"
 echo "package $(basename "$deb") checked"
