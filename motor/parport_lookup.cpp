@@ -1,6 +1,7 @@
 #include "parport_lookup.h"
 
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +11,20 @@
 #include <vector>
 
 namespace stepdial {
+namespace {
+
+std::string CommandOf(long pid, const std::filesystem::path& procRoot) {
+    std::string command;
+    std::ifstream comm(procRoot / std::to_string(pid) / "comm");
+    std::getline(comm, command);
+    return command;
+}
+
+}  // namespace
+
+std::string DescribeProcess(const HolderProcess& process) {
+    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
+}
 
 std::optional<std::filesystem::path> FindParportDevice(std::uint16_t address,
                                                        const std::filesystem::path& procRoot,
@@ -40,8 +55,8 @@ std::optional<std::string> FindParportHolder(std::string_view parport,
     return holder;
 }
 
-std::optional<LockHolder> FindFlockHolder(dev_t device, ino_t inode,
-                                          const std::filesystem::path& procRoot) {
+std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
+                                             const std::filesystem::path& procRoot) {
     // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->"
     // after the number. The kernel prints the device as hex major:minor.
     char wanted[64];
@@ -55,12 +70,32 @@ std::optional<LockHolder> FindFlockHolder(dev_t device, ino_t inode,
         if (!(fields >> number >> kind) || kind != "FLOCK") continue;
         if (!(fields >> mode >> access >> pid >> where) || where != wanted) continue;
         if (pid <= 0) return std::nullopt;
-        LockHolder holder{pid, {}};
-        std::ifstream comm(procRoot / std::to_string(pid) / "comm");
-        std::getline(comm, holder.command);
-        return holder;
+        return HolderProcess{pid, CommandOf(pid, procRoot)};
     }
     return std::nullopt;
+}
+
+std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device,
+                                             const std::filesystem::path& procRoot) {
+    std::vector<HolderProcess> openers;
+    std::error_code ec;
+    const long self = ::getpid();
+    for (const auto& entry : std::filesystem::directory_iterator(procRoot, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const long pid = std::stol(name);
+        if (pid == self) continue;
+        std::error_code unreadable;  // another user's process: its fds are not ours to see
+        for (const auto& fd : std::filesystem::directory_iterator(entry.path() / "fd", unreadable)) {
+            std::error_code gone;
+            if (std::filesystem::read_symlink(fd.path(), gone) == device) {
+                openers.push_back({pid, CommandOf(pid, procRoot)});
+                break;
+            }
+        }
+    }
+    std::sort(openers.begin(), openers.end(), [](const auto& a, const auto& b) { return a.pid < b.pid; });
+    return openers;
 }
 
 }  // namespace stepdial

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stepdial {
 
@@ -27,16 +28,25 @@ std::optional<std::filesystem::path> FindParportDevice(
 std::optional<std::string> FindParportHolder(
     std::string_view parport, const std::filesystem::path& procRoot = "/proc/sys/dev/parport");
 
-// A process holding a flock on a file, from /proc/locks.
-struct LockHolder {
+// A process that holds the port, as /proc shows it.
+struct HolderProcess {
     long pid = 0;
     std::string command;  // its /proc/PID/comm; empty when that cannot be read
 };
 
+// "PID 1234, name" (or "PID 1234" without a name): how a message names a holder.
+std::string DescribeProcess(const HolderProcess& process);
+
 // The process whose flock (not a POSIX or OFD lock, nor one waiting for it) is on the file
 // `inode` of the file system `device`, from `procRoot`/locks. Nothing when none is
 // listed, or when its PID is not visible from this PID namespace.
-std::optional<LockHolder> FindFlockHolder(dev_t device, ino_t inode,
-                                          const std::filesystem::path& procRoot = "/proc");
+std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
+                                             const std::filesystem::path& procRoot = "/proc");
+
+// The processes other than this one that have `device` open, from the links in
+// `procRoot`/PID/fd, in PID order. Only processes whose fd directory this one may read
+// show: those of the same user, or all of them for root.
+std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device,
+                                             const std::filesystem::path& procRoot = "/proc");
 
 }  // namespace stepdial

@@ -2,7 +2,6 @@
 
 #include <sys/io.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -19,11 +18,8 @@ constexpr std::uint8_t kNothingThere = 0xff;
 
 DirectIoPort::DirectIoPort(std::uint16_t address) : address_(address) {
     if (::ioperm(address_, 3, 1) < 0) {
-        const int error = errno;
-        throw PortError({error, std::generic_category()}, address_, "direct port I/O",
-                        "no parport device has this address and ioperm was refused",
-                        "Load the parport_pc and ppdev modules (sudo modprobe parport_pc ppdev) "
-                        "and add your user to the lp group.");
+        ThrowLastError(address_, "direct port I/O",
+                       "no parport device has this address and ioperm was refused", remedy::kLoadDrivers);
     }
 }
 
@@ -41,13 +37,14 @@ PortError NoEchoError(std::uint16_t address, std::uint8_t control) {
         std::snprintf(reads, sizeof reads, "reads 0x%02x, bit 5 set", unsigned{control});
         // Changing the control register is the operator's decision: a program that set the
         // lines as inputs may be reading a device through them.
-        return PortError(std::make_error_code(std::errc::io_error), address, "direct port I/O",
-                         "the data lines are set as inputs, so nothing written reaches them (control register " +
-                             DescribeAddress(static_cast<std::uint16_t>(address + 2)) + " " + reads + ")",
-                         "Another program switched the port to input and left it so; stepdial does not change "
-                         "the control register itself. Load the parport_pc and ppdev modules (sudo modprobe "
-                         "parport_pc ppdev), which set the lines back to outputs, then start again; or switch "
-                         "the machine off and on.");
+        return PortError(
+            std::make_error_code(std::errc::io_error), address, "direct port I/O",
+            "the data lines are set as inputs, so nothing written reaches them (control register " +
+                DescribeAddress(static_cast<std::uint16_t>(address + 2)) + " " + reads + ")",
+            "Another program switched the port to input and left it so; stepdial does not change "
+            "the control register itself. " +
+                std::string(remedy::kLoadDrivers) +
+                " They set the lines back to outputs. Then start again; or switch the machine off and on.");
     }
     return PortError(std::make_error_code(std::errc::no_such_device), address, "direct port I/O",
                      "no parallel port answers at this address",

@@ -1,5 +1,6 @@
 #include "port_error.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace stepdial {
@@ -18,4 +19,30 @@ PortError::PortError(std::error_code code, std::uint16_t address, std::string_vi
     if (!remedy.empty()) message_ += " " + std::string(remedy);
 }
 
+void ThrowPortError(int error, std::uint16_t address, std::string_view device, std::string_view failure,
+                    std::string_view remedy) {
+    throw PortError({error, std::generic_category()}, address, device, failure, remedy);
+}
+
+void ThrowLastError(std::uint16_t address, std::string_view device, std::string_view failure,
+                    std::string_view remedy) {
+    const int error = errno;
+    ThrowPortError(error, address, device, failure, remedy);
+}
+
+namespace remedy {
+
+std::string JoinGroup(std::string_view group) {
+    const std::string name(group);
+    return "Add your user to the " + name + " group (sudo usermod -aG " + name +
+           " $USER), then log out and in again.";
+}
+
+std::string OpenToOwnerAlone(std::string_view node, std::string_view owner) {
+    return std::string(node) + " is open to " + std::string(owner) +
+           " alone, so no group helps: install the stepdial package, whose udev rule opens the port to the "
+           "person at the PC's own desktop, or ask the administrator.";
+}
+
+}  // namespace remedy
 }  // namespace stepdial

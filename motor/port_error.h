@@ -25,4 +25,41 @@ private:
     std::string message_;
 };
 
+// Throws the PortError of a system call that failed with `error` (an errno value).
+[[noreturn]] void ThrowPortError(int error, std::uint16_t address, std::string_view device,
+                                 std::string_view failure, std::string_view remedy);
+
+// The same for the system call that has just failed: errno is read first, before anything
+// can change it, so pass only texts that already exist (no text built in the call).
+[[noreturn]] void ThrowLastError(std::uint16_t address, std::string_view device, std::string_view failure,
+                                 std::string_view remedy);
+
+// What the operator can do: each remedy has its home here, and the messages, the manual
+// page's check and the tests take it from here.
+namespace remedy {
+inline constexpr std::string_view kLoadDrivers =
+    "Load the parport_pc and ppdev modules (sudo modprobe parport_pc ppdev).";
+inline constexpr std::string_view kCloseTheOther =
+    "Close the other program that drives the parallel port, then start again.";
+inline constexpr std::string_view kWaitForThePrintJob =
+    "Wait until the print job is done, or cancel it, then start again.";
+inline constexpr std::string_view kStopTheDriversUser = "Stop whatever uses that driver, then start again.";
+inline constexpr std::string_view kCloseTheExclusiveHolder =
+    "Close any program that holds the port exclusively, then start again.";
+inline constexpr std::string_view kCheckThePort =
+    "Check that the port is still present and enabled, then start again.";
+inline constexpr std::string_view kLogInAgain =
+    "Your user joined that group after this session began: log out and in again.";
+inline constexpr std::string_view kUseTheSeat =
+    "The device is open to the person at the PC's own desktop: start stepdial there.";
+inline constexpr std::string_view kAskTheAdministrator =
+    "Your user has the device's group and is still refused, so a security policy stands in the way: ask "
+    "the administrator.";
+
+// "Add your user to the lp group (sudo usermod -aG lp $USER), then log out and in again."
+std::string JoinGroup(std::string_view group);
+// The node gives its group no access, so no group membership helps.
+std::string OpenToOwnerAlone(std::string_view node, std::string_view owner);
+}  // namespace remedy
+
 }  // namespace stepdial

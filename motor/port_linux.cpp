@@ -1,3 +1,5 @@
+#include <cerrno>
+
 #include "hardware_port.h"
 #include "parport_lookup.h"
 #include "port_error.h"
@@ -32,9 +34,8 @@ private:
 #ifdef STEPDIAL_HAVE_DIRECT_IO
             port = std::make_unique<DirectIoPort>(address);
 #else
-            throw PortError(std::make_error_code(std::errc::no_such_device), address,
-                            "/proc/sys/dev/parport", "no parport device has this address",
-                            "Load the parport_pc and ppdev modules (sudo modprobe parport_pc ppdev).");
+            ThrowPortError(ENODEV, address, "/proc/sys/dev/parport", "no parport device has this address",
+                           remedy::kLoadDrivers);
 #endif
         }
         port->Write(address, value);

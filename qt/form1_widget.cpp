@@ -1,10 +1,12 @@
 #include "form1_widget.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
 #include <vector>
 
+#include "native_window_gone.h"
 #include "twips.h"
 
 namespace stepdial {
@@ -72,6 +74,21 @@ void Form1Widget::Create(const layout::Control& design) {
 bool Form1Widget::Load() {
     form_.Run(&Form1::Form_Load);
     return !form_.Failed();
+}
+
+void Form1Widget::closeEvent(QCloseEvent* event) {
+    timer1_.SetEnabled(false);
+    QWidget::closeEvent(event);
+}
+
+bool Form1Widget::nativeEvent(const QByteArray& eventType, void* message, qintptr* /*result*/) {
+    if (IsWindowDestroyed(eventType, message, winId())) EndWithoutItsWindow();
+    return false;
+}
+
+void Form1Widget::EndWithoutItsWindow() {
+    timer1_.SetEnabled(false);
+    QCoreApplication::exit(0);
 }
 
 std::string Form1Widget::Text1Text() const { return text1_->text().toStdString(); }

@@ -35,8 +35,17 @@ public:
     CaptionLabel& Label1() { return *label1_; }
     const NeedleLine& Line1() const { return line1_; }
 
+protected:
+    // Closing ends the program, and Qt quits only in a later pass of its event loop: the
+    // timer stops first, so no tick runs (and nothing is written) once a close has begun.
+    void closeEvent(QCloseEvent* event) override;
+    // A window destroyed by another X client ends the program too (status 0): a program
+    // without a window must not hold the port where no one can close it.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+
 private:
     void Create(const layout::Control& design);
+    void EndWithoutItsWindow();
 
     std::string Text1Text() const override;
     void SetTimer1Enabled(bool enabled) override;

@@ -1,12 +1,13 @@
 #!/bin/busybox sh
 # The emulated machine's first and only process. The boot to run comes on the kernel
-# command line (stepdial.boot=ppdev|second|busy|lp|direct|direct_input|absent); the verdict
+# command line (stepdial.boot=ppdev|second|busy|foreign|udev|lp|direct|direct_input|absent); the verdict
 # leaves through the isa-debug-exit device at 0xf4, whose value becomes qemu's exit status.
 
 /bin/busybox --install -s /bin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
+mount -t tmpfs tmpfs /run
 exec </dev/console >/dev/console 2>&1
 
 verdict() {
@@ -49,7 +50,7 @@ echo "stepdial-guest: boot '$boot' on $(uname -r)"
 ) &
 
 case "$boot" in
-ppdev | second | busy)
+ppdev | second | busy | foreign | udev)
     load_all parport_pc ppdev
     [ -c /dev/parport0 ] || { echo "stepdial-guest: no /dev/parport0"; ls -l /dev; verdict 3; }
     ;;
@@ -71,6 +72,13 @@ esac
 
 # Kernel messages from here on would cut into the lines the host reads the result from.
 dmesg -n 1
+if [ "$boot" = udev ]; then
+    # The package's rule tags the device uaccess before 73-seat-late.rules acts on the tag.
+    udevadm test --action=add /class/ppdev/parport0 >/udev.out 2>&1
+    grep -q '^TAGS=.*:uaccess:' /udev.out && grep -q "73-seat-late.rules:[0-9]* RUN 'uaccess'" /udev.out; failed=$?
+    [ "$failed" -eq 0 ] || cat /udev.out
+    echo "port_check udev: 2 checks, $failed failed" && verdict "$failed"
+fi
 /bin/port_check "$boot" || verdict $?
 if [ "$boot" = direct_input ]; then
     # The remedy the failure's message gives: the drivers take the port back to outputs.

@@ -7,6 +7,7 @@
 //   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
 //   port_check busy     a second program starts while a first holds the port through
 //                       ppdev: the second is refused at once, the first never pauses
+//   port_check foreign  a plain ppdev program claims the port stepdial holds: refused at once
 //   port_check lp       the printer driver is bound to the port as well: it still works
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check direct_input         the same with the data lines left as inputs: the
@@ -26,10 +27,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -37,6 +40,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "hardware_port.h"
@@ -252,7 +256,7 @@ private:
 
 // The window's tick: 64 per second, each due a fixed period after the last was due.
 constexpr long kTickNs = 15'625'000;
-constexpr int kTicksBeforeSecond = 32;
+constexpr int kTicksBeforeSecond = 64;
 constexpr int kTicksAfterSecond = 32;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
@@ -265,11 +269,12 @@ void AddNs(timespec& t, long ns) {
     }
 }
 
-// The first program holds the port and turns the motor at 64 ticks a second; half a
-// second in, a stepdial starts as a second program (port_check busy_second) and must be
-// refused. Before each of its writes the first checks that the data register still holds
-// its own last byte: a write by the second in between would show there.
-void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port) {
+// The first program holds the port and turns the motor at 64 ticks a second; a second
+// in, a second program starts (port_check `secondMode`) and must be refused. Before each
+// of its writes the first checks that the data register still holds its own last byte: a
+// write by the second in between would show there.
+void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> port,
+                          const char* secondMode = "busy_second") {
     const std::string name = firstKind + " first: ";
     SteppingController controller(*port);
     controller.ResetMotor();
@@ -310,7 +315,7 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
 
         if (ticks == kTicksBeforeSecond) {
             const std::string firstPid = std::to_string(::getpid());
-            std::vector<std::string> words{"port_check", "busy_second", firstKind, firstPid};
+            std::vector<std::string> words{"port_check", secondMode, firstKind, firstPid};
             std::vector<char*> argv;
             for (auto& word : words) argv.push_back(word.data());
             argv.push_back(nullptr);
@@ -370,7 +375,7 @@ int RunSecond(const std::string& firstKind, const std::string& firstPid) {
         if (firstKind == "stepdial") {
             parts.push_back("(PID " + firstPid + ", port_check) that holds /dev/parport0");
         } else {
-            parts.push_back("through /dev/parport0 (the kernel lists its claim as ppdev0)");
+            parts.push_back("another program (PID " + firstPid + ", port_check) through /dev/parport0");
         }
         for (const auto& part : parts) Check(Holds(message, part), name + "the message names \"" + part + "\"");
         Check(took <= kRefusalLimit, name + "refused " + std::to_string(Ms(took)) + " ms after its start");
@@ -378,6 +383,46 @@ int RunSecond(const std::string& firstKind, const std::string& firstPid) {
                     firstKind.c_str(), Ms(took));
     }
     std::printf("second program (%s first): %d checks, %d failed\n", firstKind.c_str(), checks, failures);
+    return failures == 0 ? 0 : 1;
+}
+
+// The state letter of a /proc/.../stat file: D is asleep in the kernel, unkillable.
+char StateOf(const std::string& statFile) {
+    std::string line;
+    std::getline(std::ifstream(statFile), line);
+    const auto end = line.rfind(") ");
+    return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
+}
+
+// A plain ppdev program claims the port while stepdial holds it: refused at once, or asleep
+// holding ppdev's mutex with stepdial's next write in state D behind it. A thread samples
+// both states; an alarm ends a sleeping claim after 3 s so that a failing run shows figures.
+int RunForeignClaimer(const std::string& firstPid) {
+    std::atomic<bool> done{false};
+    std::atomic<int> inD{0}, samples{0};
+    const auto watchUntil = Clock::now() + kLongestAllowedInterval;  // over stepdial's next ticks too
+    std::thread watcher([&] {  // a process's stat file shows its main thread's state
+        for (; !done || Clock::now() < watchUntil;
+             std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+            inD += (StateOf("/proc/" + firstPid + "/stat") == 'D') + (StateOf("/proc/self/stat") == 'D');
+            ++samples;
+        }
+    });
+    struct sigaction onAlarm {};
+    onAlarm.sa_handler = [](int) {};  // no SA_RESTART: a sleeping claim returns EINTR
+    ::sigaction(SIGALRM, &onAlarm, nullptr);
+    ::alarm(3);
+    const auto start = Clock::now();
+    const int claimed = ::ioctl(::open("/dev/parport0", O_RDWR | O_CLOEXEC), PPCLAIM);
+    const std::string result = claimed == 0 ? "claimed" : std::strerror(errno);
+    const double took = Ms(Clock::now() - start);
+    done = true;
+    watcher.join();
+    Check(claimed < 0 && took <= Ms(kRefusalLimit), "foreign claim: refused within 1 s (" + result + ")");
+    Check(inD == 0, "foreign claim: no program in state D");
+    std::printf("figures foreign claim: the claim returned after %.1f ms (%s); samples in state D %d of %d\n",
+                took, result.c_str(), inD.load(), samples.load());
+    std::printf("second program (foreign claim): %d checks, %d failed\n", checks, failures);
     return failures == 0 ? 0 : 1;
 }
 
@@ -421,6 +466,8 @@ int Run(std::string_view mode) {
         Check(::inb(kOtherDataRegister) == 0x5a, "LPT2 was left alone (holds " + Hex(::inb(kOtherDataRegister)) + ")");
     } else if (mode == "busy") {
         CheckBusy();
+    } else if (mode == "foreign") {
+        CheckSecondIsRefused("stepdial", MakeHardwarePort(), "foreign_claimer");
     } else if (mode == "lp") {
         CheckBesideThePrinterDriver();
     } else if (mode == "direct_input") {
@@ -436,7 +483,9 @@ int Run(std::string_view mode) {
         Check(ReadDataRegister() == 0xff, "nothing answers at 0x378 (reads " + Hex(ReadDataRegister()) + ")");
         CheckNoPortFails();
     } else {
-        std::fprintf(stderr, "usage: port_check ppdev|second|busy|lp|direct|direct_input|direct_input_remedy|absent\n");
+        std::fprintf(stderr,
+                     "usage: port_check "
+                     "ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
@@ -449,6 +498,9 @@ int Run(std::string_view mode) {
 int main(int argc, char** argv) {
     try {
         if (argc == 4 && std::string_view(argv[1]) == "busy_second") return stepdial::RunSecond(argv[2], argv[3]);
+        if (argc == 4 && std::string_view(argv[1]) == "foreign_claimer") {
+            return stepdial::RunForeignClaimer(argv[3]);
+        }
         return stepdial::Run(argc == 2 ? argv[1] : "");
     } catch (const std::exception& e) {
         std::printf("FAIL unexpected error: %s\n", e.what());

@@ -190,6 +190,26 @@ unpack_kernel() {
     rm -rf "$tree" "$list"
 }
 
+# The package's udev rule, judged by Debian's own udevadm beside systemd's seat rules.
+UDEV_RULE="$here/../../packaging/linux/70-stepdial-parport.rules"
+
+# Puts udevadm (from the udev package, with the libraries it links as this machine has
+# them), systemd's seat rules and the package's rule into the initramfs tree $2.
+add_udev() {
+    local work="$1" root="$2" tree="$1/udev-unpack" package udevadm lib
+    rm -rf "$tree" && mkdir -p "$tree" "$root/usr/lib/udev/rules.d" "$root/run"
+    for package in udev systemd; do
+        [ -n "$(cached_deb "$work/cache" "$package")" ] || download_deb "$work/cache" "$package" || die "cannot download $package"
+        dpkg-deb -x "$(cached_deb "$work/cache" "$package")" "$tree"
+    done
+    udevadm="$(find "$tree" -path '*bin/udevadm' -type f | head -n 1)"
+    [ -n "$udevadm" ] && ! ldd "$udevadm" | grep 'not found' >&2 || die "no udevadm, or it needs libraries this machine lacks"
+    cp "$udevadm" "$root/bin/"
+    for lib in $(ldd "$udevadm" | grep -oE '/[^ ]+'); do mkdir -p "$root$(dirname "$lib")" && cp -L "$lib" "$root$lib"; done
+    cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "$UDEV_RULE" "$root/usr/lib/udev/rules.d/"
+    rm -rf "$tree"
+}
+
 prepare() {
     local work program="$2"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
@@ -211,6 +231,7 @@ prepare() {
     cp /bin/busybox "$program" "$root/bin/"
     cp "$kernel"/*.ko "$kernel"/*.load "$root/lib/modules/"
     cp "$here/guest_init.sh" "$root/init"
+    add_udev "$work" "$root"
     chmod 755 "$root/init" "$root/bin/"*
     (cd "$root" && find . | LC_ALL=C sort | cpio -o -H newc -R 0:0 --quiet) >"$work/initramfs.cpio.tmp"
     mv "$work/initramfs.cpio.tmp" "$work/initramfs.cpio"
@@ -230,7 +251,7 @@ boot() {
     local port=()
     # shellcheck disable=SC2054 # the commas are qemu's own option syntax
     case "$boot" in
-    ppdev | busy | lp | direct | direct_input) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x378,irq=7) ;;
+    ppdev | busy | foreign | udev | lp | direct | direct_input) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x378,irq=7) ;;
     # Two ports, LPT2 numbered parport0 and ours parport1: the machine's ACPI tables list
     # the ISA ports in the reverse order of these options (seen with qemu 7.2).
     second) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,index=0,iobase=0x378,irq=7

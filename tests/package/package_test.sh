@@ -76,6 +76,16 @@ if grep -E '\./usr/share/' "$work/listing" | grep -vE '^(d|-rw-r--r--)' >&2; the
   fail "data files with unexpected modes"
 fi
 
+# The drivers at every boot, the devices open to the desktop's user (73-seat-late.rules acts
+# on the tag, so the rule sorts before it), and a postinst that applies both at once.
+dpkg-deb -I "$deb" postinst | sh -n || fail "the package has no valid postinst"
+rule=$(grep -oE '\./usr/lib/udev/rules\.d/[^ ]+' "$work/files")
+[[ "$(basename "$rule")" < 73-seat-late.rules ]] || fail "$rule sorts after 73-seat-late.rules"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO "$rule" | grep -qE '^SUBSYSTEM=="ppdev".*TAG\+="uaccess"' ||
+  fail "$rule does not tag the ppdev devices uaccess"
+[ "$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/modules-load.d/stepdial.conf | grep -v '^#' | sort | xargs)" = \
+  "parport_pc ppdev" ] || fail "the modules-load file does not load parport_pc and ppdev"
+
 # --- lintian ------------------------------------------------------------------------------
 # Debian's own profile whatever the machine's vendor, and no configuration file of the
 # machine or the user, which could hide tags. Info tags are shown because the hardening
@@ -229,4 +239,12 @@ status=0
 wait "$sim_pid" || status=$?
 sim_pid=""
 [ "$status" -eq 0 ] || { cat "$work/sim.log" >&2; fail "stepdial-sim ended with status $status"; }
+
+# Form1's window destroyed by another X client: the program ends, never holds the port unseen.
+"$root/usr/bin/stepdial-sim" >"$work/sim.log" 2>&1 &
+sim_pid=$!
+xdotool windowclose "$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n1)"
+for _ in $(seq 100); do running "$sim_pid" || break; sleep 0.1; done
+running "$sim_pid" && fail "stepdial-sim still runs 10 s after Form1's window was destroyed"
+wait "$sim_pid" && sim_pid="" || fail "stepdial-sim ended with status $? after its window was destroyed"
 echo "package $(basename "$deb") checked"

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <vector>
 
@@ -83,6 +84,22 @@ TEST(RunForm1, ClosingTheWindowEndsTheProgramWithStatus0AndWritesNothing) {
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(port.Values(), std::vector<std::uint8_t>{0});
+}
+
+// Qt quits a loop pass after the close: a tick due between (the close outlasts one) must not run.
+TEST(RunForm1, ClosingDuringAMoveWritesNothingAfterTheClose) {
+    RecordingPort port;
+    std::size_t writesAtClose = 0;
+    RunForm1(*qApp, port, [&](QWidget& form) {
+        form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        QTimer::singleShot(60, &form, [&] {
+            writesAtClose = port.Writes().size();
+            form.close();
+            QThread::msleep(20);
+        });
+    });
+    EXPECT_GT(writesAtClose, 1u) << "the close came before the move";
+    EXPECT_EQ(port.Writes().size(), writesAtClose) << "a tick ran after the close";
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#include "native_window_gone.h"
+
+#include <cstring>
+
+namespace stepdial {
+namespace {
+
+// The X protocol's DestroyNotify, as its wire format fixes it: the event code in the
+// first byte (the top bit marks events sent by a client), then the window whose
+// structure is watched and the window destroyed. Written out here so that building the
+// window needs no X development headers.
+constexpr std::uint8_t kDestroyNotify = 17;
+constexpr std::size_t kDestroyedWindowOffset = 8;
+
+}  // namespace
+
+bool IsWindowDestroyed(const QByteArray& eventType, const void* message, std::uintptr_t window) {
+    if (eventType != "xcb_generic_event_t" || !message) return false;
+    const auto* bytes = static_cast<const unsigned char*>(message);
+    if ((bytes[0] & 0x7f) != kDestroyNotify) return false;
+    std::uint32_t destroyed = 0;
+    std::memcpy(&destroyed, bytes + kDestroyedWindowOffset, sizeof destroyed);
+    return destroyed == window;
+}
+
+}  // namespace stepdial
