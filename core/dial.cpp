@@ -1,6 +1,7 @@
 #include "dial.h"
 
-#include <charconv>
+#include "angle_text.h"
+
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -28,7 +29,7 @@ float StorableCoordinate(double value, const char* name) {
     }
     if (std::abs(value) > std::numeric_limits<float>::max()) {
         throw std::range_error(std::string("Needle end point ") + name + ": overflow (" +
-                               AngleText(value) + " is beyond single precision)");
+                               FormatAngleText(value) + " is beyond single precision)");
     }
     return static_cast<float>(value);
 }
@@ -49,15 +50,8 @@ void UpdateNeedle(const SteppingController& controller, LineControl& needle) {
 }
 
 void UpdateReadout(const SteppingController& controller, LabelControl& readout) {
-    readout.SetCaption(AngleText(static_cast<double>(controller.CurrentStep()) * controller.StepAngle()));
+    readout.SetCaption(FormatAngleText(static_cast<double>(controller.CurrentStep()) * controller.StepAngle()));
 }
 
-std::string AngleText(double degrees) {
-    // Fixed notation, shortest that round-trips: the plain shortest form switches to an
-    // exponent at 300000 ("3e+05"). The largest double needs 309 digits and a sign.
-    char text[330];
-    const auto result = std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed);
-    return std::string(text, result.ptr);
-}
 
 }  // namespace stepdial

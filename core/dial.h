@@ -64,9 +64,4 @@ void UpdateNeedle(const SteppingController& controller, LineControl& needle);
 // Shows the motor's position in degrees.
 void UpdateReadout(const SteppingController& controller, LabelControl& readout);
 
-// The shortest plain decimal text that reads back as `degrees`: '.' before any fraction
-// whatever the locale, no trailing zeros, no point for whole numbers, never an exponent:
-// 0, 7.5, 97.5, 360, -7.5, 300000.
-std::string AngleText(double degrees);
-
 }  // namespace stepdial

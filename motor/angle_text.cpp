@@ -86,4 +86,12 @@ double ParseAngleText(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::string FormatAngleText(double degrees) {
+    // Fixed notation, shortest that round-trips: the plain shortest form switches to an
+    // exponent at 300000 ("3e+05"). The largest double needs 309 digits and a sign.
+    char text[330];
+    const auto result = std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed);
+    return std::string(text, result.ptr);
+}
+
 }  // namespace stepdial

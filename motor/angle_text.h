@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace stepdial {
@@ -11,5 +12,10 @@ namespace stepdial {
 // whatever the locale. A number beyond a double saturates to an infinity of its sign;
 // one too small for a double is 0.
 double ParseAngleText(std::string_view text);
+
+// The shortest plain decimal text that reads back as `degrees`: '.' before any fraction
+// whatever the locale, no trailing zeros, no point for whole numbers, never an exponent:
+// 0, 7.5, 97.5, 360, -7.5, 300000.
+std::string FormatAngleText(double degrees);
 
 }  // namespace stepdial

@@ -10,9 +10,6 @@
 namespace stepdial {
 namespace {
 
-// Data register of the first parallel port (LPT1).
-constexpr std::uint16_t kDataRegister = 888;
-
 // The farthest steps a 64-bit position can reach, as doubles that compare with it
 // without overflow: 2^63 - 1024 is the largest double below INT64_MAX.
 constexpr double kHighestStep = 9223372036854774784.0;

@@ -2,13 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "comma_locale.h"
+#include "angle_text.h"
 #include "dial.h"
 #include "recording_port.h"
 #include "stepping_controller.h"
@@ -39,7 +38,7 @@ public:
 struct MotorAt {
     explicit MotorAt(int step) {
         controller.ResetMotor();
-        const std::string entry = AngleText(step * 7.5);
+        const std::string entry = FormatAngleText(step * 7.5);
         for (int i = 0; i < std::abs(step); ++i) controller.StepMotor(entry);
     }
     testing::RecordingPort port;
@@ -129,41 +128,6 @@ TEST(UpdateNeedle, RefusesAnInfiniteCoordinate) {
         EXPECT_NE(std::string(e.what()).find("overflow"), std::string::npos) << e.what();
     }
     EXPECT_TRUE(line.stores_.empty()) << "nothing may be stored by a failing tick";
-}
-
-TEST(AngleText, ShortestTextOfTheDouble) {
-    const std::vector<std::pair<double, std::string>> cases = {
-        {0.0, "0"},     {7.5, "7.5"},     {15.0, "15"},        {97.5, "97.5"},
-        {360.0, "360"}, {-7.5, "-7.5"},   {-45.0, "-45"},      {3600.0, "3600"},
-        {0.1, "0.1"},   {1e6 * 7.5, "7500000"},
-    };
-    for (const auto& [value, text] : cases) EXPECT_EQ(AngleText(value), text) << value;
-}
-
-// Plain digits for every position the controller can reach, also where a shortest-form
-// formatter switches to an exponent: at 300000 ("3e+05" is shorter), past 2^53 where
-// doubles stop holding every whole number, and at the farthest 64-bit position.
-TEST(AngleText, NeverAnExponent) {
-    const std::vector<std::pair<double, const char*>> exact = {
-        {300000.0, "300000"}, {-300000.0, "-300000"}, {-2250000.0, "-2250000"}, {1e15 * 7.5, "7500000000000000"},
-    };
-    for (const auto& [value, text] : exact) EXPECT_EQ(AngleText(value), text) << value;
-
-    for (const double steps : {40000.0, 9007199254740993.0, -9007199254740993.0, 9223372036854775807.0,
-                               -9223372036854775808.0}) {
-        const double degrees = steps * 7.5;
-        const std::string text = AngleText(degrees);
-        EXPECT_EQ(text.find_first_not_of("-0123456789."), std::string::npos) << text;
-        EXPECT_EQ(std::strtod(text.c_str(), nullptr), degrees) << text;
-    }
-}
-
-// An operator whose desktop writes 7,5 still reads 7.5.
-TEST(AngleText, PointWhateverTheLocale) {
-    const testing::CommaLocale comma;
-    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma, and none could be built";
-    EXPECT_EQ(AngleText(97.5), "97.5");
-    EXPECT_EQ(AngleText(-7.5), "-7.5");
 }
 
 }  // namespace

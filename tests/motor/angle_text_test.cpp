@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 #include <limits>
 
 #include "angle_text.h"
+#include "comma_locale.h"
 
 namespace stepdial {
 namespace {
@@ -52,6 +57,41 @@ TEST(ParseAngleText, ReadsAVeryLongNumberWithoutLosingItsMagnitude) {
     EXPECT_EQ(ParseAngleText(digits), kInf);
     EXPECT_EQ(ParseAngleText("0." + std::string(400, '0') + "1"), 0.0);
     EXPECT_EQ(ParseAngleText(std::string(300, '0') + "45"), 45.0);
+}
+
+TEST(FormatAngleText, ShortestTextOfTheDouble) {
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0.0, "0"},     {7.5, "7.5"},     {15.0, "15"},        {97.5, "97.5"},
+        {360.0, "360"}, {-7.5, "-7.5"},   {-45.0, "-45"},      {3600.0, "3600"},
+        {0.1, "0.1"},   {1e6 * 7.5, "7500000"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(FormatAngleText(value), text) << value;
+}
+
+// Plain digits for every position the controller can reach, also where a shortest-form
+// formatter switches to an exponent: at 300000 ("3e+05" is shorter), past 2^53 where
+// doubles stop holding every whole number, and at the farthest 64-bit position.
+TEST(FormatAngleText, NeverAnExponent) {
+    const std::vector<std::pair<double, const char*>> exact = {
+        {300000.0, "300000"}, {-300000.0, "-300000"}, {-2250000.0, "-2250000"}, {1e15 * 7.5, "7500000000000000"},
+    };
+    for (const auto& [value, text] : exact) EXPECT_EQ(FormatAngleText(value), text) << value;
+
+    for (const double steps : {40000.0, 9007199254740993.0, -9007199254740993.0, 9223372036854775807.0,
+                               -9223372036854775808.0}) {
+        const double degrees = steps * 7.5;
+        const std::string text = FormatAngleText(degrees);
+        EXPECT_EQ(text.find_first_not_of("-0123456789."), std::string::npos) << text;
+        EXPECT_EQ(std::strtod(text.c_str(), nullptr), degrees) << text;
+    }
+}
+
+// An operator whose desktop writes 7,5 still reads 7.5.
+TEST(FormatAngleText, PointWhateverTheLocale) {
+    const testing::CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma, and none could be built";
+    EXPECT_EQ(FormatAngleText(97.5), "97.5");
+    EXPECT_EQ(FormatAngleText(-7.5), "-7.5");
 }
 
 }  // namespace

@@ -25,8 +25,7 @@ public:
         const std::size_t attempt = attempts_++;
         if (failFrom_ && attempt >= *failFrom_) {
             throw PortError({EIO, std::generic_category()}, address, "/dev/parport0",
-                            "cannot write the data register",
-                            "Check that the port is still present and enabled, then start again.");
+                            "cannot write the data register", remedy::kCheckThePort);
         }
         writes_.push_back({address, value});
     }
