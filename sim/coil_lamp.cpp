@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "coil_names.h"
+
 namespace stepdial {
 namespace {
 
@@ -13,7 +15,7 @@ constexpr int kLampDiameter = 22;
 }  // namespace
 
 CoilLamp::CoilLamp(const QString& coil, int bit, QWidget* parent)
-    : QWidget(parent), caption_(QStringLiteral("%1\nbit %2").arg(coil).arg(bit)), bit_(bit) {
+    : QWidget(parent), caption_(coil + u'\n' + DataBitName(bit)), bit_(bit) {
     setAccessibleName(QStringLiteral("coil %1, data bit %2").arg(coil).arg(bit));
     // A lamp that goes on or off repaints its lamp alone, from a picture drawn once, and
     // neither its caption nor the window beneath.
@@ -29,7 +31,7 @@ void CoilLamp::SetLit(bool lit) {
 QSize CoilLamp::sizeHint() const {
     const QFontMetrics metrics(font());
     const int textHeight = 2 * metrics.lineSpacing();
-    const int width = std::max(kLampDiameter, metrics.horizontalAdvance(QStringLiteral("bit 0"))) + 12;
+    const int width = std::max(kLampDiameter, metrics.horizontalAdvance(DataBitName(0))) + 12;
     return {width, kLampDiameter + 6 + textHeight + 4};
 }
 

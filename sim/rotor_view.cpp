@@ -21,6 +21,12 @@ QLineF Mark(QPointF centre, double radius, double degrees) {
     return mark;
 }
 
+// The angle within one turn: every turn draws the same mark.
+double Turn(double degrees) {
+    const double turn = std::fmod(degrees, 360.0);
+    return turn < 0 ? turn + 360.0 : turn;
+}
+
 }  // namespace
 
 RotorView::RotorView(QWidget* parent) : QWidget(parent) {
@@ -33,9 +39,9 @@ RotorView::RotorView(QWidget* parent) : QWidget(parent) {
 
 void RotorView::SetAngle(double degrees) {
     if (degrees == degrees_) return;
-    const QRect before = MarkArea(degrees_);
+    const QRect before = MarkArea(Turn(degrees_));
     degrees_ = degrees;
-    update(before.united(MarkArea(degrees_)));
+    update(before.united(MarkArea(Turn(degrees_))));
 }
 
 QPointF RotorView::Centre() const { return {width() / 2.0, height() / 2.0}; }
@@ -54,6 +60,7 @@ const QPixmap& RotorView::Disc() {
     if (!disc_.isNull() && disc_.devicePixelRatio() == ratio && disc_.deviceIndependentSize() == QSizeF(size())) {
         return disc_;
     }
+    marks_.clear();
     disc_ = QPixmap((QSizeF(size()) * ratio).toSize());
     disc_.setDevicePixelRatio(ratio);
     // Drawn on the window's own background, the antialiased rim comes out exactly as it
@@ -68,6 +75,27 @@ const QPixmap& RotorView::Disc() {
     return disc_;
 }
 
+const QPixmap& RotorView::MarkPicture(double turn) {
+    const QPixmap& disc = Disc();
+    QPixmap& picture = marks_[turn];
+    if (!picture.isNull()) return picture;
+    const QRect area = MarkArea(turn);
+    const qreal ratio = disc.devicePixelRatio();
+    picture = disc.copy(QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect());
+    picture.setDevicePixelRatio(ratio);
+    // Moved by whole pixels, the mark rasterises as it would straight onto the disc.
+    QPainter painter(&picture);
+    painter.translate(-area.topLeft());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kMarkColour, kMarkWidth, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(Mark(Centre(), Radius(), turn));
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kMarkColour);
+    painter.drawEllipse(Centre(), kHubRadius, kHubRadius);
+    return picture;
+}
+
 void RotorView::resizeEvent(QResizeEvent*) { disc_ = QPixmap(); }
 
 void RotorView::changeEvent(QEvent* event) {
@@ -78,14 +106,8 @@ void RotorView::changeEvent(QEvent* event) {
 void RotorView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, Disc());
-
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(kMarkColour, kMarkWidth, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(Mark(Centre(), Radius(), degrees_));
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kMarkColour);
-    painter.drawEllipse(Centre(), kHubRadius, kHubRadius);
+    const double turn = Turn(degrees_);
+    painter.drawPixmap(MarkArea(turn).topLeft(), MarkPicture(turn));
 }
 
 }  // namespace stepdial

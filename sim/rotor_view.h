@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPixmap>
 #include <QWidget>
+#include <map>
 
 namespace stepdial {
 
@@ -34,9 +35,13 @@ private:
     QRect MarkArea(double degrees) const;
     // The window's background and the disc on it, as the widget shows them without the mark.
     const QPixmap& Disc();
+    // The disc with the mark at `turn` over MarkArea(turn). The rotor stands only on whole
+    // half steps, so a turn draws each angle's antialiased mark once and then copies it.
+    const QPixmap& MarkPicture(double turn);
 
     double degrees_ = 0.0;
     QPixmap disc_;
+    std::map<double, QPixmap> marks_;
 };
 
 }  // namespace stepdial

@@ -9,14 +9,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "coil_names.h"
+
 namespace stepdial {
 namespace {
 
 constexpr int kGap = 8;
 
 const QString kCountNames[3] = {QStringLiteral("writes"), QStringLiteral("steps"), QStringLiteral("stalls")};
-
-QString CoilName(int bit) { return QString(QChar(u'A' + bit)); }
 
 // Title bar and borders around a window's client area.
 QMargins FrameMargins(const QWidget& window) {
@@ -49,7 +49,7 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     setAttribute(Qt::WA_ShowWithoutActivating);
 
     auto* lampRow = new QHBoxLayout;
-    for (int bit = 0; bit < 4; ++bit) {
+    for (int bit = 0; bit < kCoils; ++bit) {
         lamps_[bit] = new CoilLamp(CoilName(bit), bit, this);
         lampRow->addWidget(lamps_[bit]);
     }
@@ -72,6 +72,7 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     }
 
     rotor_ = new RotorView(this);
+    strip_ = new TimingStrip(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(lampRow);
@@ -79,9 +80,13 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     layout->addWidget(rotor_, 1);
     layout->addWidget(angle_);
     layout->addLayout(countGrid);
+    layout->addWidget(strip_);
 
     Refresh();
-    port_.OnWrite([this] { Refresh(); });
+    port_.OnWrite([this] {
+        strip_->Record(motor_.LastByte());
+        Refresh();
+    });
 }
 
 VirtualMotorPanel::~VirtualMotorPanel() { port_.OnWrite({}); }

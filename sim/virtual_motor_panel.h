@@ -6,8 +6,10 @@
 #include <array>
 
 #include "coil_lamp.h"
+#include "coil_names.h"
 #include "rotor_view.h"
 #include "simulated_port.h"
+#include "timing_strip.h"
 #include "virtual_motor.h"
 
 namespace stepdial {
@@ -25,9 +27,9 @@ private:
     qsizetype longest_ = -1;
 };
 
-// The "Virtual motor" window: what the coils receive and where the rotor stands,
-// brought up to date after every write to the simulated port. It only shows; closing
-// it leaves the program running.
+// The "Virtual motor" window: what the coils receive, where the rotor stands, and the
+// coil lines over the last writes, brought up to date after every write to the simulated
+// port. It only shows; closing it leaves the program running.
 class VirtualMotorPanel : public QWidget {
 public:
     // Listens to `port` until destroyed; `motor` is the one the port drives.
@@ -45,8 +47,9 @@ public:
     // after it is shown, often somewhere else than where it was created.
     void KeepBeside(QWidget& form);
 
-    const std::array<CoilLamp*, 4>& Lamps() const { return lamps_; }
+    const std::array<CoilLamp*, kCoils>& Lamps() const { return lamps_; }
     const RotorView& Rotor() const { return *rotor_; }
+    const TimingStrip& Strip() const { return *strip_; }
     QString ByteText() const { return byte_->text(); }
     // "writes 13  steps 12  stalls 0"
     QString CountsText() const;
@@ -58,12 +61,13 @@ protected:
 private:
     const VirtualMotor& motor_;
     SimulatedPort& port_;
-    std::array<CoilLamp*, 4> lamps_{};
+    std::array<CoilLamp*, kCoils> lamps_{};
     ChangingLabel* byte_;
     ChangingLabel* angle_;
     // Writes, steps and stalls, in columns under their names.
     std::array<ChangingLabel*, 3> counts_{};
     RotorView* rotor_;
+    TimingStrip* strip_;
     QPointer<QWidget> form_;
 };
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "simulated_port.h"
 #include "stepping_controller.h"
@@ -139,6 +140,48 @@ TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
     EXPECT_EQ(differing, 0) << "pixels left over from earlier writes";
 }
 
+// Reads the bytes back from the strip on the screen: in each write's column, a trace
+// stands in the upper half of its row where the bit is 1 and in the lower half where it is 0.
+TEST(VirtualMotorPanel, TimingStripShowsEveryByteWrittenInItsColumn) {
+    Sim sim;
+    sim.panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sim.panel));
+    SteppingController controller(sim.port);
+    controller.ResetMotor();
+    for (const char* target : {"30", "0", "-30"}) {
+        for (int tick = 0; tick < 4; ++tick) {
+            controller.StepMotor(target);
+            QCoreApplication::processEvents();
+        }
+    }
+    const std::vector<int> written = {0, 6, 12, 9, 3, 9, 12, 6, 3, 9, 12, 6, 3};
+
+    const TimingStrip& strip = sim.panel.Strip();
+    const QImage image = sim.panel.screen()->grabWindow(sim.panel.winId()).toImage();
+    const QRect field = strip.Field().translated(strip.pos());
+    const int rowHeight = field.height() / 4;
+    auto traceIn = [&](int x, int top, int bottom) {
+        for (int y = top; y < bottom; ++y) {
+            if (image.pixelColor(x, y) == strip.palette().color(QPalette::Text)) return true;
+        }
+        return false;
+    };
+    // Newest at the right, and one column more than was written: nothing there yet.
+    for (int age = 0; age <= static_cast<int>(written.size()); ++age) {
+        const int x = field.right() - age * TimingStrip::kColumnWidth;
+        int byte = 0, lowBits = 0;
+        for (int bit = 0; bit < 4; ++bit) {
+            const int top = field.top() + bit * rowHeight;
+            byte |= traceIn(x, top, top + rowHeight / 2) << bit;
+            lowBits |= traceIn(x, top + rowHeight / 2, top + rowHeight) << bit;
+        }
+        const bool writtenThere = age < static_cast<int>(written.size());
+        const int expected = writtenThere ? written[written.size() - 1 - age] : 0;
+        EXPECT_EQ(byte, expected) << "column of write " << written.size() - age;
+        EXPECT_EQ(lowBits, writtenThere ? ~expected & 15 : 0) << "column of write " << written.size() - age;
+    }
+}
+
 TEST(ChangingLabel, GrowsToShowALongerTextWhole) {
     QWidget window;
     auto* label = new ChangingLabel(&window);
@@ -221,7 +264,7 @@ TEST(VirtualMotorPanel, KeepsBesideTheFormWhenTheFormMoves) {
     sim.panel.show();
     ASSERT_GT(sim.panel.frameGeometry().left(), form.frameGeometry().right());
 
-    for (const QPoint to : {QPoint(300, 120), QPoint(40, 10), QPoint(520, 60)}) {
+    for (const QPoint to : {QPoint(200, 120), QPoint(40, 10), QPoint(520, 60)}) {
         form.move(to);
         QCoreApplication::processEvents();
         const QRect panel = sim.panel.frameGeometry();

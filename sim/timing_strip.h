@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+
+#include "tick_pacer.h"
+
+namespace stepdial {
+
+// The coil lines over time, as a logic analyser shows them: one trace per coil, high
+// while its data bit is 1, one column per write, the newest at the right. Two seconds of
+// ticks are on view, enough to read the sequence and its direction at a glance.
+class TimingStrip : public QWidget {
+public:
+    static constexpr int kColumns = std::chrono::seconds(2) / TickPacer::kPeriod;
+    static constexpr int kColumnWidth = 2;
+
+    explicit TimingStrip(QWidget* parent = nullptr);
+
+    // Adds the byte as the newest column; the older ones move one column left.
+    void Record(std::uint8_t byte);
+
+    // The traces' field: kColumns columns, the traces of coils A to D from top to bottom.
+    QRect Field() const { return field_; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Measures the labels and places the field beside them; a write only reads the result.
+    void LayOutField();
+    int RowTop(int bit) const;
+    void DrawColumn(QPainter& painter, int age) const;
+
+    int labelWidth_ = 0;
+    int rowHeight_ = 0;
+    QRect field_;
+
+    // The columns on view and the one before the oldest, which decides whether the
+    // oldest begins with an edge; oldest first.
+    std::deque<std::uint8_t> bytes_;
+};
+
+}  // namespace stepdial
