@@ -7,10 +7,10 @@
 namespace stepdial {
 
 void SimulatedPort::Write(std::uint16_t address, std::uint8_t value) {
-    if (address != 888) {
+    if (address != kDataRegister) {
         throw PortError(std::make_error_code(std::errc::no_such_device), address,
                         "simulated parallel port", "no port at this address",
-                        "The simulator has only the data register at " + DescribeAddress(888) + ".");
+                        "The simulator has only the data register at " + DescribeAddress(kDataRegister) + ".");
     }
     motor_.Apply(value);
     if (listener_) listener_();

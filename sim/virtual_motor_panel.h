@@ -53,7 +53,7 @@ public:
     QString ByteText() const { return byte_->text(); }
     // "writes 13  steps 12  stalls 0"
     QString CountsText() const;
-    QString AngleText() const { return angle_->text(); }
+    QString RotorAngleCaption() const { return angle_->text(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -64,13 +64,13 @@ TEST(VirtualMotorPanel, FollowsEveryTickOfTheController) {
         controller.StepMotor("90");
         ASSERT_EQ(sim.panel.Rotor().Angle(), tick * 7.5);
     }
-    EXPECT_EQ(sim.panel.AngleText().toStdString(), "rotor 90°");
+    EXPECT_EQ(sim.panel.RotorAngleCaption().toStdString(), "rotor 90°");
     EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 13  steps 12  stalls 0");
     EXPECT_TRUE(sim.panel.ByteText().contains("00000011"));
 
     for (int tick = 1; tick <= 18; ++tick) controller.StepMotor("-45");
     EXPECT_EQ(sim.panel.Rotor().Angle(), -45.0);
-    EXPECT_EQ(sim.panel.AngleText().toStdString(), "rotor -45°");
+    EXPECT_EQ(sim.panel.RotorAngleCaption().toStdString(), "rotor -45°");
 
     sim.port.Write(888, 3);  // two full steps from the rotor, which stands at the field of 12
     EXPECT_EQ(sim.panel.CountsText().toStdString(), "writes 32  steps 30  stalls 1");
