@@ -3,8 +3,8 @@
 #include "run_form.h"
 
 int main(int argc, char* argv[]) {
-    const auto app = stepdial::OpenDesktop(argc, argv);
+    const auto app = stepdial::qt::OpenDesktop(argc, argv);
     if (!app) return 1;
     const auto port = stepdial::MakeHardwarePort();
-    return stepdial::RunForm1(*app, *port);
+    return stepdial::qt::RunForm1(*app, *port);
 }

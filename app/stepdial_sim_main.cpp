@@ -7,12 +7,12 @@
 // The same program as stepdial, on a parallel port that exists only in memory, with the
 // motor it drives shown in a window of its own beside Form1.
 int main(int argc, char* argv[]) {
-    const auto app = stepdial::OpenDesktop(argc, argv);
+    const auto app = stepdial::qt::OpenDesktop(argc, argv);
     if (!app) return 1;
     stepdial::VirtualMotor motor;
     stepdial::SimulatedPort port(motor);
     stepdial::VirtualMotorPanel panel(motor, port);
-    return stepdial::RunForm1(*app, port, [&panel](QWidget& form) {
+    return stepdial::qt::RunForm1(*app, port, [&panel](QWidget& form) {
         panel.KeepBeside(form);
         panel.show();
     });

@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<stepdial::VirtualMotorPanel> panel;
     if (sim) panel = std::make_unique<stepdial::VirtualMotorPanel>(motor, simulated);
 
-    stepdial::Form1Widget form(port);
+    stepdial::qt::Form1Widget form(port);
     port.SetGridPoint([&form] { return form.Timer1().Schedule().Deadline() - form.Timer1().Schedule().Period(); });
     if (!form.Load()) return 1;
     form.show();

@@ -92,8 +92,8 @@ int main(int argc, char* argv[]) {
 
     long step = 0;
     double target = 0;
-    stepdial::TickTimer* self = nullptr;
-    stepdial::TickTimer timer([&] {
+    stepdial::qt::TickTimer* self = nullptr;
+    stepdial::qt::TickTimer timer([&] {
         if (target > static_cast<double>(step)) ++step;
         if (target < static_cast<double>(step)) --step;
         log.Record([&] { return self->Schedule().Deadline() - self->Schedule().Period(); });

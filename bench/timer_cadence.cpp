@@ -40,8 +40,8 @@ int main(int argc, char* argv[]) {
 
     std::vector<nanoseconds> at;
     at.reserve(ticks);
-    stepdial::TickTimer* self = nullptr;
-    stepdial::TickTimer timer([&] {
+    stepdial::qt::TickTimer* self = nullptr;
+    stepdial::qt::TickTimer timer([&] {
         at.push_back(stepdial::TickPacer::MonotonicNow());
         if (at.size() == ticks) {
             self->SetEnabled(false);

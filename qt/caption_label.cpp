@@ -9,7 +9,7 @@
 
 #include "twips.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 // A painted caption is a plain widget to assistive technology, nameless; this gives it
@@ -73,4 +73,4 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
     painter.drawText(QRectF(rect()), caption_, option);
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -6,7 +6,7 @@
 #include "dial.h"
 #include "layout.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // A label that draws its caption as plain text from its top-left corner with a
 // left-to-right base direction. A QLabel would lay a Hebrew caption out right to left and
@@ -33,4 +33,4 @@ private:
     int announcements_ = 0;
 };
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

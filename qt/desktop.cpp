@@ -6,7 +6,7 @@
 
 #include "form1.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 constexpr char kRemedy[] =
@@ -49,4 +49,4 @@ std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv) {
     return app;
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <memory>
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // The application on the operator's desktop, or nothing when there is no desktop to
 // show a window on (started from a console, a service, or ssh without X forwarding).
@@ -11,4 +11,4 @@ namespace stepdial {
 // would abort with a core dump and a hint to reinstall.
 std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv);
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

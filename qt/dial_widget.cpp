@@ -7,7 +7,7 @@
 
 #include "twips.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 QRect AreaOf(const QLineF& line) {
@@ -55,4 +55,4 @@ void DialWidget::paintEvent(QPaintEvent* event) {
     painter.drawLine(Needle(needle_.Get()));
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -6,7 +6,7 @@
 #include "dial.h"
 #include "layout.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Shape1 and Line1: the dial's circle outline, centred in its box with the box's smaller
 // side as its diameter and no fill, and the needle over it, drawn 4 pixels wide. The
@@ -32,4 +32,4 @@ private:
     QRect pending_;
 };
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

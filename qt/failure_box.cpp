@@ -2,10 +2,10 @@
 
 #include <QMessageBox>
 
-namespace stepdial {
+namespace stepdial::qt {
 
 void ShowCriticalBox(const QString& message) {
     QMessageBox::critical(nullptr, QStringLiteral("stepdial"), message);
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Shows the operator a failure and waits until it is acknowledged.
 using FailureBox = std::function<void(const QString& message)>;
@@ -11,4 +11,4 @@ using FailureBox = std::function<void(const QString& message)>;
 // A modal critical message box, titled with the program's name.
 void ShowCriticalBox(const QString& message);
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -9,7 +9,7 @@
 #include "native_window_gone.h"
 #include "twips.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
@@ -107,4 +107,4 @@ void Form1Widget::ReportFailure(const std::string& message) {
     if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(1);
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -11,7 +11,7 @@
 #include "port.h"
 #include "tick_timer.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Form1 on Qt: creates the controls of the layout table, runs the paced timer, and hands
 // every event to the handlers of Form1.
@@ -65,4 +65,4 @@ private:
     CaptionLabel* label1_ = nullptr;
 };
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 // The X protocol's DestroyNotify, as its wire format fixes it: the event code in the
@@ -23,4 +23,4 @@ bool IsWindowDestroyed(const QByteArray& eventType, const void* message, std::ui
     return destroyed == window;
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -3,11 +3,11 @@
 #include <QByteArray>
 #include <cstdint>
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Whether a native event Qt hands a widget says that the X server destroyed the window
 // `window`: another X client did it (xdotool windowclose, xkill's gentler cousins), since
 // Qt's own destruction of the window comes after the widget has stopped listening.
 bool IsWindowDestroyed(const QByteArray& eventType, const void* message, std::uintptr_t window);
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

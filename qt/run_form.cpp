@@ -5,7 +5,7 @@
 
 #include "form1_widget.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& shown) {
     std::optional<Form1Widget> form;
@@ -25,4 +25,4 @@ int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& fo
     return form->Form().Failed() ? form->Form().ExitStatus() : status;
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

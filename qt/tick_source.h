@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // What wakes the event loop for Timer1: one expiry at a deadline on the monotonic clock
 // (the clock of TickPacer::MonotonicNow). Each platform has its own file behind this, as
@@ -28,4 +28,4 @@ private:
     std::unique_ptr<Backend> backend_;
 };
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -4,7 +4,7 @@
 #include "tick_pacer.h"
 #include "tick_source.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // The portable source: a single-shot precise Qt timer. Qt's timers count whole
 // milliseconds; rounding the delay up means an expiry never comes before its deadline,
@@ -29,4 +29,4 @@ void TickSource::ArmAt(std::chrono::nanoseconds deadline) {
 void TickSource::Disarm() { backend_->shot.stop(); }
 bool TickSource::Armed() const { return backend_->shot.isActive(); }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -9,7 +9,7 @@
 
 #include "tick_source.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Qt's timers count whole milliseconds, so a tick aimed at a grid point of 15.625 ms
 // lands up to a millisecond and more after it; a timerfd is armed to the nanosecond on
@@ -73,4 +73,4 @@ void TickSource::ArmAt(std::chrono::nanoseconds deadline) { backend_->Set(deadli
 void TickSource::Disarm() { backend_->Clear(); }
 bool TickSource::Armed() const { return backend_->armed; }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

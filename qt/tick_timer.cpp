@@ -1,6 +1,6 @@
 #include "tick_timer.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 TickTimer::TickTimer(std::function<void()> onTick, TickPacer::Clock clock)
     : onTick_(std::move(onTick)), pacer_(std::move(clock)), source_([this] { Expire(); }) {}
@@ -27,4 +27,4 @@ void TickTimer::Arm() {
     source_.ArmAt(TickPacer::MonotonicNow() + pacer_.UntilDeadline());
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

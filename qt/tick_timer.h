@@ -5,7 +5,7 @@
 #include "tick_pacer.h"
 #include "tick_source.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Timer1 on Qt: each tick is aimed at its deadline by a one-shot tick source, and nothing
 // is armed while the timer is disabled.
@@ -34,4 +34,4 @@ private:
     TickSource source_;
 };
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -6,7 +6,7 @@
 #include "dial.h"
 #include "layout.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 
 // Qt lays the window out in logical pixels at 96 dpi and maps them to the screen's
 // device pixels itself on high-density screens.
@@ -22,4 +22,4 @@ inline QLineF TwipsLine(const NeedleLine::Points& line) {
                   TwipsToPixels(double{line.y2}));
 }
 
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -16,7 +16,7 @@
 #include "form1_widget.h"
 #include "recording_port.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 using testing::RecordingPort;
@@ -468,4 +468,4 @@ TEST(Form1Failure, APortFailingMidMoveStopsTheTimerAndTellsTheOperator) {
 }
 
 }  // namespace
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -10,7 +10,7 @@
 #include "recording_port.h"
 #include "run_form.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 using testing::RecordingPort;
@@ -103,4 +103,4 @@ TEST(RunForm1, ClosingDuringAMoveWritesNothingAfterTheClose) {
 }
 
 }  // namespace
-}  // namespace stepdial
+}  // namespace stepdial::qt

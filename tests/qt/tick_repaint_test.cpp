@@ -10,7 +10,7 @@
 
 // What a tick repaints on screen: the needle's old and new place and the readout, each
 // once, and nothing beneath or beside them. No figures: the cost is measured in bench/.
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 class PaintRecorder : public QObject {
@@ -108,4 +108,4 @@ TEST(TickRepaint, TheReadoutErasesTheLongerNumberItShowedBefore) {
 }
 
 }  // namespace
-}  // namespace stepdial
+}  // namespace stepdial::qt

@@ -11,7 +11,7 @@
 
 // Whichever source this build chose: the same behaviour on every platform. No figures
 // here: how close to its deadline it lands is measured in bench/.
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 using namespace std::chrono_literals;
@@ -98,4 +98,4 @@ TEST(TickTimerOnTheRealClock, AfterAStallOneTickThenBackOnTheGrid) {
 }
 
 }  // namespace
-}  // namespace stepdial
+}  // namespace stepdial::qt

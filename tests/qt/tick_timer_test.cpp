@@ -6,7 +6,7 @@
 
 #include "tick_timer.h"
 
-namespace stepdial {
+namespace stepdial::qt {
 namespace {
 
 using namespace std::chrono_literals;
@@ -98,4 +98,4 @@ TEST(TickTimer, TheEventLoopDeliversTicksUntilDisabled) {
 }
 
 }  // namespace
-}  // namespace stepdial
+}  // namespace stepdial::qt
