@@ -12,71 +12,32 @@ set -euo pipefail
 
 window_manager=""
 if [ "${1:-}" = "--window-manager" ]; then
-    window_manager=openbox
+    window_manager=yes
     shift
 fi
 program=$(realpath "$1")
 picture=${2:+$(realpath -m "$2")}
 here=$(dirname "$(realpath "$0")")
 check="$here/sim_screenshot_check.py"
-source "$here/../../scripts/xvfb.sh"
+source "$here/../../scripts/testlib.sh"
 
-work=$(mktemp -d)
-xvfb_pid=""
-wm_pid=""
-app_pid=""
-cleanup() {
-    local status=$?
-    set +e
-    if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; fi
-    if [ -n "$wm_pid" ]; then kill "$wm_pid" 2>/dev/null; wait "$wm_pid" 2>/dev/null; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-    rm -rf "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/app.log" ] && sed 's/^/  stepdial-sim: /' "$work/app.log" >&2
-    exit 1
-}
-
-start_xvfb "$work" || fail "no X server"
-xvfb_pid=$XVFB_PID
+start_xvfb
 echo "Xvfb on $DISPLAY"
-
 if [ -n "$window_manager" ]; then
-    "$window_manager" >"$work/wm.log" 2>&1 &
-    wm_pid=$!
-    # A window manager announces itself on the root window once it manages the screen.
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        kill -0 "$wm_pid" 2>/dev/null || fail "$window_manager ended: $(cat "$work/wm.log")"
-        sleep 0.1
-    done
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
-        fail "$window_manager does not manage the screen"
-    echo "$window_manager manages the screen"
+    start_window_manager
+    echo "openbox manages the screen"
 fi
 
 # Under the sanitizer build, leaks inside the libraries Qt loads are not the program's.
 LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-    QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
-app_pid=$!
+    QT_QPA_PLATFORM=xcb spawn app_pid "$program" >"$work/stepdial-sim.log" 2>&1
 
-# The one visible window with exactly this title.
-window_named() {
-    { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | head -n1
-}
-form="" panel=""
-for _ in $(seq 100); do
-    form=$(window_named Form1)
-    panel=$(window_named "Virtual motor")
-    [ -n "$form" ] && [ -n "$panel" ] && break
-    kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended at start-up"
-    sleep 0.1
-done
+running() { kill -0 "$app_pid" 2>/dev/null; }
+both_up_or_ended() { ! running || { [ -n "$(window_named Form1)" ] && [ -n "$(window_named "Virtual motor")" ]; }; }
+within 10 both_up_or_ended || true
+running || fail "stepdial-sim ended at start-up"
+form=$(window_named Form1)
+panel=$(window_named "Virtual motor")
 [ -n "$form" ] || fail "no Form1 window"
 [ -n "$panel" ] || fail "no Virtual motor window"
 sleep 0.3  # let both finish their first paint
@@ -145,7 +106,6 @@ expect_angle() {
             return 0
         fi
     done
-    cat "$work/check.log" >&2
     cp "$shot" "${TMPDIR:-/tmp}/stepdial-sim-e2e-failed.ppm" 2>/dev/null || true
     fail "needle and rotor not at $angle degrees after 10 s (screenshot: ${TMPDIR:-/tmp}/stepdial-sim-e2e-failed.ppm)"
 }
@@ -178,28 +138,23 @@ fi
 enter_angle_and_start -45
 expect_angle -45
 
-kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended during the test"
+running || fail "stepdial-sim ended during the test"
 
 # The panel only shows: closing it leaves Form1 and the program running.
 python3 "$here/sim_close_window.py" "$panel" || fail "cannot send the close request to Virtual motor"
 sleep 0.5
-kill -0 "$app_pid" 2>/dev/null || fail "closing the Virtual motor window ended the program"
+running || fail "closing the Virtual motor window ended the program"
 [ -z "$(window_named "Virtual motor")" ] || fail "the Virtual motor window did not close"
 [ -n "$(window_named Form1)" ] || fail "Form1 went away with the Virtual motor window"
 enter_angle_and_start 0
 sleep 1
-kill -0 "$app_pid" 2>/dev/null || fail "stepdial-sim ended when moving without its panel"
+running || fail "stepdial-sim ended when moving without its panel"
 
 # Closing Form1 ends the program, with status 0.
 python3 "$here/sim_close_window.py" "$form" || fail "cannot send the close request to Form1"
-for _ in $(seq 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "stepdial-sim still runs 10 s after Form1 was closed"
+within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial-sim still runs 10 s after Form1 was closed"
 status=0
 wait "$app_pid" || status=$?
-app_pid=""
 [ "$status" -eq 0 ] || fail "stepdial-sim ended with status $status after Form1 was closed"
 
 echo "PASS"

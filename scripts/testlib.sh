@@ -1,0 +1,89 @@
+# Sourced by every script that drives the real programs: the end-to-end tests, the
+# package test, the Debian 13 check and the screenshot scripts. What each of them needs,
+# written once:
+#
+#   work                   a scratch folder of this run, removed at exit
+#   spawn VAR CMD...       starts CMD in the background and sets VAR to its PID; at exit
+#                          it is ended (last started, first ended) and waited for
+#   at_exit CMD...         one more thing to do at exit, before the processes are ended
+#   fail MESSAGE           "FAIL: MESSAGE" and every non-empty $work/*.log, then exit 1
+#   within SECONDS CMD...  true as soon as CMD succeeds, tried every tenth of a second
+#   window_named TITLE     the ID of the one visible window with exactly that title
+#   start_xvfb             an X server of this run's own (ended at exit); exports DISPLAY
+#   start_window_manager   openbox on that server, as on a desktop (ended at exit)
+#   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
+#                          menu entries written on the host
+# shellcheck shell=bash
+
+work=$(mktemp -d)
+_testlib_pids=()
+_testlib_hooks=()
+
+_testlib_cleanup() {
+    local status=$? i
+    # Errors here must not stop the cleanup half-way and leave a server running.
+    set +e
+    for hook in "${_testlib_hooks[@]}"; do eval "$hook" >/dev/null 2>&1; done
+    for ((i = ${#_testlib_pids[@]} - 1; i >= 0; i--)); do
+        kill "${_testlib_pids[i]}" 2>/dev/null && wait "${_testlib_pids[i]}" 2>/dev/null
+    done
+    rm -rf "$work"
+    exit "$status"
+}
+trap _testlib_cleanup EXIT
+
+spawn() {
+    local var=$1
+    shift
+    "$@" &
+    _testlib_pids+=("$!")
+    printf -v "$var" '%s' "$!"
+}
+
+at_exit() { _testlib_hooks+=("$(printf '%q ' "$@")"); }
+
+fail() {
+    local log
+    echo "FAIL: $*" >&2
+    for log in "$work"/*.log; do
+        [ -s "$log" ] && sed "s|^|  $(basename "$log" .log): |" "$log" >&2
+    done
+    exit 1
+}
+
+within() {
+    local seconds=$1 _
+    shift
+    for _ in $(seq $((seconds * 10))); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
+window_named() { { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | head -n1; }
+
+start_xvfb() {
+    local _
+    # The server picks a free display itself (no clash with another run on the machine);
+    # -noreset: without it the server resets when its last client leaves (our own probe
+    # below), and a program connecting during that reset is refused.
+    exec 3> >(cat >"$work/display")
+    spawn XVFB_PID Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.out" 2>&1
+    exec 3>&-
+    within 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.out")"
+    export DISPLAY=":$(head -n1 "$work/display")"
+    within 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat "$work/xvfb.out")"
+}
+
+start_window_manager() {
+    spawn WM_PID openbox >"$work/wm.out" 2>&1
+    # A window manager announces itself on the root window once it manages the screen.
+    _managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    within 10 _managed || fail "openbox does not manage the screen: $(cat "$work/wm.out")"
+}
+
+wine_env() {
+    export WINEPREFIX=$1 WINEDEBUG=${WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+}
