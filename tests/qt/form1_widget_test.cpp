@@ -422,50 +422,5 @@ TEST(Form1Accessibility, CaptionsHaveNamesAndTheReadoutIsAnnouncedWhereTheMotorS
     EXPECT_EQ(f.form.Label1().Announcements() + f.form.Label3().Announcements(), 0);
 }
 
-TEST(Form1Failure, APortFailingAtStartUpEndsLoadingWithTheError) {
-    RecordingPort port;
-    port.FailAfter(0);
-    std::vector<QString> boxes;
-    Form1Widget form(port, [&](const QString& message) { boxes.push_back(message); });
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(form.Load());
-    const std::string stderrText = ::testing::internal::GetCapturedStderr();
-
-    EXPECT_TRUE(form.Form().Failed());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].contains(QStringLiteral("888 (0x378)"))) << boxes[0].toStdString();
-    EXPECT_NE(stderrText.find(boxes[0].toStdString()), std::string::npos) << stderrText;
-    EXPECT_FALSE(form.Timer1().Enabled());
-    EXPECT_FALSE(form.Timer1().Armed());
-    EXPECT_FALSE(form.isVisible());
-}
-
-// Through the real timer and event loop: the failing tick stops everything.
-TEST(Form1Failure, APortFailingMidMoveStopsTheTimerAndTellsTheOperator) {
-    LoadedForm f;
-    f.port.FailAfter(5);  // ticks 1-5 write, tick 6 fails
-    f.form.show();
-    ::testing::internal::CaptureStderr();
-    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
-    const bool failed = QTest::qWaitFor([&] { return f.form.Form().Failed(); }, 10000);
-    const std::string stderrText = ::testing::internal::GetCapturedStderr();
-    ASSERT_TRUE(failed);
-
-    ASSERT_EQ(f.boxes.size(), 1u);
-    EXPECT_TRUE(f.boxes[0].contains(QStringLiteral("888 (0x378)")));
-    EXPECT_NE(stderrText.find(f.boxes[0].toStdString()), std::string::npos) << stderrText;
-    EXPECT_FALSE(f.form.Timer1().Enabled());
-    EXPECT_FALSE(f.form.Timer1().Armed());
-    EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12, 9, 3, 6}));
-    EXPECT_EQ(f.Position(), 6) << "the failing tick took its step before the write";
-    EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("37.5")) << "the dial shows the last tick that completed";
-
-    // Nothing runs after a failure: no click restarts the timer.
-    QTest::mouseClick(&f.form.Command1(), Qt::LeftButton);
-    EXPECT_FALSE(f.form.Timer1().Enabled());
-    QTest::qWait(50);
-    EXPECT_EQ(f.boxes.size(), 1u);
-}
-
 }  // namespace
 }  // namespace stepdial::qt
