@@ -73,7 +73,7 @@ void Form1Window::Create(const layout::Control& design, std::size_t index) {
     };
     switch (design.kind) {
     case layout::Kind::Timer:
-        timer1_.Attach(window_, kTimer1Id);
+        timer1_.Attach(window_);
         timer1_.SetEnabled(form_.Moving());
         return;
     case layout::Kind::Button:
@@ -82,6 +82,9 @@ void Form1Window::Create(const layout::Control& design, std::size_t index) {
         break;
     case layout::Kind::TextBox:
         make(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL);
+        // The caret opens after the design angle, as a Qt entry opens: typing adds to
+        // what is there on both, and Backspace takes it away.
+        if (control) ::SendMessageW(control, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
         break;
     case layout::Kind::Label:
         // A plain static control lays its text out with a left-to-right base direction
@@ -193,12 +196,9 @@ LRESULT Form1Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_TIMER:
-        if (wParam == kTimer1Id) {
-            timer1_.Expire();
-            return 0;
-        }
-        break;
+    case TickTimer::kMessage:
+        timer1_.Expire();
+        return 0;
     case WM_PAINT:
         Paint();
         return 0;
