@@ -35,6 +35,11 @@ Form1Window::Form1Window(Port& port, FailureBox box)
         windowClass.lpfnWndProc = &Form1Window::Procedure;
         windowClass.hInstance = instance;
         windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        // The dial of the program's resources (icon 1) in the title bar and the taskbar.
+        windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+        windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                               ::GetSystemMetrics(SM_CXSMICON),
+                                                               ::GetSystemMetrics(SM_CYSMICON), 0));
         // The design's form has the colour of a button face, as a dialog does.
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kClassName;
