@@ -233,9 +233,9 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
     ::SetWindowTextW(f.Control("Text1"), L"52.5");
     ::SendMessageW(f.window.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Each a grid period after the last, as the tick source would deliver them.
+    // Each once its grid point has passed, as the tick source delivers them.
     const auto tick = [&] {
-        ::Sleep(20);
+        while (TickPacer::MonotonicNow() < f.window.Timer1().Schedule().Deadline()) ::Sleep(1);
         ::SendMessageW(f.window.Handle(), TickTimer::kMessage, 0, 0);
     };
     for (int i = 0; i < 6; ++i) tick();
