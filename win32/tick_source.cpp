@@ -26,7 +26,8 @@ namespace {
 }  // namespace
 
 TickSource::TickSource() {
-    timer_ = ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    timer_ =
+        ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     highResolution_ = timer_ != nullptr;
     if (!timer_) timer_ = ::CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
     if (!timer_) ThrowLastError("a waitable timer");

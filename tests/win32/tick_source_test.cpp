@@ -18,11 +18,11 @@ constexpr UINT kExpired = WM_APP + 7;
 struct Source {
     Source() { source.Attach(window, kExpired); }
     ~Source() { ::DestroyWindow(window); }
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window =
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     TickSource source;
 
-    // When each expiry message came over `time`, on the monotonic clock, each taken as
-    // the window takes it.
+    // When each expiry came within `time`, each taken as the window takes it.
     std::vector<std::chrono::nanoseconds> Expiries(std::chrono::milliseconds time) {
         std::vector<std::chrono::nanoseconds> at;
         const auto end = TickPacer::MonotonicNow() + time;
