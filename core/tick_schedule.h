@@ -6,8 +6,9 @@
 namespace stepdial {
 
 // Deadlines on a fixed grid from the moment ticking started: start + n * period. A tick
-// that comes late is delivered once and the grid moves on to its next point in the
-// future, so a stall never turns into a burst of steps and no lateness accumulates.
+// that comes late is delivered once and the grid moves on to its next point at least
+// half a period ahead, so a stall never turns into a burst of steps, no two ticks come
+// closer than half a period, and no lateness accumulates.
 class TickSchedule {
 public:
     using Duration = std::chrono::nanoseconds;
@@ -21,7 +22,7 @@ public:
     Duration Period() const { return period_; }
 
     // Whether a tick is due at `now`; when it is, the deadline moves to the first grid
-    // point after `now`.
+    // point at least half a period after `now`.
     bool TakeTick(Duration now);
 
     // How many grid points have passed unticked because ticks came late.

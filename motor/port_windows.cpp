@@ -4,6 +4,7 @@
 
 #include "hardware_port.h"
 #include "port_error.h"
+#include "port_windows.h"
 
 namespace stepdial {
 namespace {
@@ -56,17 +57,46 @@ std::string Utf8(const std::wstring& text) {
     return result;
 }
 
-std::string ModulePath(HMODULE module) {
+std::wstring WideModulePath(HMODULE module) {
     std::wstring path(32768, L'\0');
     path.resize(::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
-    return Utf8(path);
+    return path;
 }
 
+std::string ModulePath(HMODULE module) { return Utf8(WideModulePath(module)); }
+
 // The folder the loader searches first, so the message can name where the library goes.
-std::string ProgramFolder() {
-    const std::string program = ModulePath(nullptr);
-    const auto slash = program.find_last_of("\\/");
-    return slash == std::string::npos ? program : program.substr(0, slash);
+std::wstring WideProgramFolder() {
+    const std::wstring program = WideModulePath(nullptr);
+    return program.substr(0, program.find_last_of(L"\\/"));
+}
+
+std::string ProgramFolder() { return Utf8(WideProgramFolder()); }
+
+std::wstring SystemFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size())));
+    return path;
+}
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The copy beside the program, which the loader takes before System32's.
+std::wstring BesideProgram() { return WideProgramFolder() + L"\\" + kLibrary; }
+
+HMODULE LoadByFullPath() {
+    // The library's own imports would otherwise be looked for in the current directory too.
+    ::SetDllDirectoryW(L"");
+    for (const std::wstring& path : {BesideProgram(), SystemFolder() + L"\\" + kLibrary}) {
+        if (FileExists(path)) return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    ::SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+HMODULE LoadPortLibrary(LibrarySearch search) {
+    if (search == LibrarySearch::FullPaths) return LoadByFullPath();
+    return ::LoadLibraryExW(kLibrary, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
 }
 
 // The full path of a copy of the library in the current directory, empty when there
@@ -83,6 +113,7 @@ std::string InCurrentDirectory() {
 // Binds the port library by name at the first write and keeps it for every later one.
 class WindowsPort : public Port {
 public:
+    explicit WindowsPort(LibrarySearch search) : search_(search) {}
     ~WindowsPort() override {
         if (library_) ::FreeLibrary(library_);
     }
@@ -96,7 +127,7 @@ private:
     void Bind(std::uint16_t address) {
         // The program's folder and System32, never the current directory: a library
         // planted there must not be run with the rights needed for port I/O.
-        library_ = ::LoadLibraryExW(kLibrary, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+        library_ = LoadPortLibrary(search_);
         if (!library_) {
             const DWORD error = ::GetLastError();
             const std::string folder = ProgramFolder();
@@ -106,6 +137,14 @@ private:
                                     kBitness + " program",
                                 std::string("Put the ") + kBitness + " " + kLibraryName + " in " + folder +
                                     ".");
+            }
+            if (FileExists(BesideProgram())) {
+                throw PortError(WindowsError(error), address, kLibraryName,
+                                "the library " + Utf8(BesideProgram()) +
+                                    " is there but cannot be loaded: it is damaged or not the inpout "
+                                    "library, or a DLL it needs is missing",
+                                std::string("Replace it with the ") + kBitness + " inpout " + kLibraryName +
+                                    " and check that what it needs is installed.");
             }
             if (const std::string planted = InCurrentDirectory(); !planted.empty()) {
                 throw PortError(WindowsError(error), address, kLibraryName,
@@ -134,12 +173,22 @@ private:
         }
     }
 
+    LibrarySearch search_;
     HMODULE library_ = nullptr;
     Out32Function out32_ = nullptr;
 };
 
 }  // namespace
 
-std::unique_ptr<Port> MakeHardwarePort() { return std::make_unique<WindowsPort>(); }
+LibrarySearch SupportedLibrarySearch() {
+    // AddDllDirectory comes with SetDefaultDllDirectories, in the same update.
+    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    return kernel32 && ::GetProcAddress(kernel32, "AddDllDirectory") ? LibrarySearch::DefaultDirectories
+                                                                     : LibrarySearch::FullPaths;
+}
+
+std::unique_ptr<Port> MakeWindowsPort(LibrarySearch search) { return std::make_unique<WindowsPort>(search); }
+
+std::unique_ptr<Port> MakeHardwarePort() { return MakeWindowsPort(SupportedLibrarySearch()); }
 
 }  // namespace stepdial

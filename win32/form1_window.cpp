@@ -35,6 +35,11 @@ Form1Window::Form1Window(Port& port, FailureBox box)
         windowClass.lpfnWndProc = &Form1Window::Procedure;
         windowClass.hInstance = instance;
         windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        // The dial of the program's resources (icon 1) in the title bar and the taskbar.
+        windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+        windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                               ::GetSystemMetrics(SM_CXSMICON),
+                                                               ::GetSystemMetrics(SM_CYSMICON), 0));
         // The design's form has the colour of a button face, as a dialog does.
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kClassName;
@@ -73,7 +78,7 @@ void Form1Window::Create(const layout::Control& design, std::size_t index) {
     };
     switch (design.kind) {
     case layout::Kind::Timer:
-        timer1_.Attach(window_, kTimer1Id);
+        timer1_.Attach(window_);
         timer1_.SetEnabled(form_.Moving());
         return;
     case layout::Kind::Button:
@@ -82,6 +87,9 @@ void Form1Window::Create(const layout::Control& design, std::size_t index) {
         break;
     case layout::Kind::TextBox:
         make(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL);
+        // The caret opens after the design angle, as a Qt entry opens: typing adds to
+        // what is there on both, and Backspace takes it away.
+        if (control) ::SendMessageW(control, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
         break;
     case layout::Kind::Label:
         // A plain static control lays its text out with a left-to-right base direction
@@ -193,12 +201,9 @@ LRESULT Form1Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_TIMER:
-        if (wParam == kTimer1Id) {
-            timer1_.Expire();
-            return 0;
-        }
-        break;
+    case TickTimer::kMessage:
+        timer1_.Expire();
+        return 0;
     case WM_PAINT:
         Paint();
         return 0;

@@ -50,8 +50,6 @@ public:
     TickTimer& Timer1() { return timer1_; }
     const NeedleLine& Line1() const { return line1_; }
 
-    static constexpr UINT_PTR kTimer1Id = 1;
-
 private:
     struct Child {
         const layout::Control* design;

@@ -8,10 +8,13 @@
 #include "hardware_port.h"
 #include "parent_console.h"
 #include "run_form.h"
+#include "running_mutex.h"
 #include "text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     stepdial::win32::SendErrorsToParentConsole();
+    // Held until the process ends; without it only an update's safety check is lost.
+    ::CreateMutexW(nullptr, FALSE, stepdial::win32::kRunningMutex);
     // The manifest asks for version 6 of the common controls; their classes take over
     // BUTTON, EDIT and STATIC once the library has registered them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

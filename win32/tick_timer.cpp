@@ -1,32 +1,31 @@
 #include "tick_timer.h"
 
-#include "layout.h"
-
 namespace stepdial::win32 {
 
 TickTimer::TickTimer(std::function<void()> onTick, TickPacer::Clock clock)
     : onTick_(std::move(onTick)), pacer_(std::move(clock)) {}
 
-TickTimer::~TickTimer() {
-    if (window_ && Enabled()) ::KillTimer(window_, id_);
-}
-
-void TickTimer::Attach(HWND window, UINT_PTR id) {
-    window_ = window;
-    id_ = id;
-}
-
 void TickTimer::SetEnabled(bool enabled) {
     if (!pacer_.SetEnabled(enabled)) return;
     if (enabled) {
-        ::SetTimer(window_, id_, static_cast<UINT>(layout::kTimer1.intervalMs), nullptr);
+        Arm();
     } else {
-        ::KillTimer(window_, id_);
+        source_.Disarm();
     }
 }
 
 void TickTimer::Expire() {
+    // One posted before the timer was disabled is no tick.
+    if (!source_.TakeExpiry()) return;
     if (pacer_.TakeTick()) onTick_();
+    // The tick may have disabled the timer (arrival, a failure).
+    if (pacer_.Enabled()) Arm();
+}
+
+void TickTimer::Arm() {
+    // The pacer may run on a clock of the caller's (a test's); the source always runs on
+    // the monotonic one. With the real clock this is the grid point itself.
+    source_.ArmAt(TickPacer::MonotonicNow() + pacer_.UntilDeadline());
 }
 
 }  // namespace stepdial::win32

@@ -53,6 +53,18 @@ TEST(TickSchedule, ALateTickIsDeliveredOnceAndTheMissedOnesAreSkipped) {
     EXPECT_EQ(s.Deadline(), 7 * kPeriod);
 }
 
+// Late by more than half a period, the grid point just ahead is too close: two steps
+// that near each other are a rate the motor may not follow.
+TEST(TickSchedule, AfterATickLateByOverHalfAPeriodTheNextIsHalfAPeriodAwayAtLeast) {
+    TickSchedule s(kPeriod);
+    s.Start(0ns);
+    EXPECT_TRUE(s.TakeTick(kPeriod + kPeriod / 2 + 1ns));
+    EXPECT_EQ(s.Deadline(), 3 * kPeriod);
+    EXPECT_EQ(s.Skipped(), 1);
+    EXPECT_TRUE(s.TakeTick(3 * kPeriod + kPeriod / 2 - 1ns));
+    EXPECT_EQ(s.Deadline(), 4 * kPeriod) << "late by just under half a period: the grid as before";
+}
+
 TEST(TickSchedule, ATickExactlyOnAGridPointAimsAtTheNextOne) {
     TickSchedule s(kPeriod);
     s.Start(0ns);

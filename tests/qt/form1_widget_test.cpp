@@ -108,6 +108,8 @@ TEST(Form1Captions, TextsAndTypefaces) {
     LoadedForm f;
     EXPECT_EQ(f.form.Command1().text(), QStringLiteral("סע"));
     EXPECT_EQ(f.form.Text1().text(), QStringLiteral("360"));
+    EXPECT_EQ(f.form.Text1().cursorPosition(), 3) << "the caret after the angle, as on Windows";
+    EXPECT_FALSE(f.form.Text1().hasSelectedText());
     EXPECT_EQ(f.form.Label1().Caption(), QStringLiteral(":זוית במעלות"));
     EXPECT_EQ(f.form.Label3().Caption(), QStringLiteral(":כיוון המנוע עכשיו"));
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));

@@ -194,6 +194,10 @@ TEST(Form1WindowKeys, TabFollowsTheTabIndexAndEnterStartsNothing) {
     const HWND entry = f.Control("Text1");
     const HWND button = f.Control("Command1");
     EXPECT_EQ(::GetFocus(), entry) << "the entry has the focus when the window opens";
+    DWORD selectionStart = 0, selectionEnd = 0;
+    ::SendMessageW(entry, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart), reinterpret_cast<LPARAM>(&selectionEnd));
+    EXPECT_EQ(selectionStart, 3u) << "the caret after \"360\", nothing selected, as in the Qt window";
+    EXPECT_EQ(selectionEnd, 3u);
 
     ::SetWindowTextW(entry, L"90");
     Key(entry, VK_RETURN);
@@ -229,10 +233,10 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
     ::SetWindowTextW(f.Control("Text1"), L"52.5");
     ::SendMessageW(f.window.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Each a grid period after the last, as the window timer would deliver them.
+    // Each once its grid point has passed, as the tick source delivers them.
     const auto tick = [&] {
-        ::Sleep(20);
-        ::SendMessageW(f.window.Handle(), WM_TIMER, Form1Window::kTimer1Id, 0);
+        while (TickPacer::MonotonicNow() < f.window.Timer1().Schedule().Deadline()) ::Sleep(1);
+        ::SendMessageW(f.window.Handle(), TickTimer::kMessage, 0, 0);
     };
     for (int i = 0; i < 6; ++i) tick();
     ASSERT_EQ(TextOf(f.Control("Label2")), L"45");
@@ -271,7 +275,7 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
     f.window.Show(SW_SHOWNORMAL);
     ::SendMessageW(f.window.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Through the real window timer.
+    // Through the real tick source.
     EXPECT_EQ(Pump(f.window), 1);
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0].owner, f.window.Handle());

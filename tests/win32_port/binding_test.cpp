@@ -30,9 +30,11 @@ Calls Repeated(std::initializer_list<int> bytes, int times) {
     return calls;
 }
 
-TEST(WindowsPortBinding, TheLibraryIsBoundByNameAtTheFirstWriteAndNotBefore) {
+class WindowsPortBindingBy : public ::testing::TestWithParam<LibrarySearch> {};
+
+TEST_P(WindowsPortBindingBy, TheLibraryBesideTheProgramIsBoundAtTheFirstWriteAndNotBefore) {
     PortRecord record("binding");
-    auto port = MakeHardwarePort();
+    auto port = MakeWindowsPort(GetParam());
     SteppingController controller(*port);
     EXPECT_FALSE(PortLibraryLoaded()) << "loaded before any write";
     EXPECT_FALSE(record.Exists());
@@ -46,6 +48,8 @@ TEST(WindowsPortBinding, TheLibraryIsBoundByNameAtTheFirstWriteAndNotBefore) {
     EXPECT_EQ(std::filesystem::path(loaded).parent_path(), ProgramFolder());
     EXPECT_EQ(record.Calls(), (Calls{{888, 0}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Searches, WindowsPortBindingBy, kEverySearch);
 
 TEST(WindowsPortBinding, TheStartUpByteAndWholeMovesReachTheDataRegister) {
     PortRecord record("moves");

@@ -10,10 +10,12 @@
 namespace stepdial::testing {
 namespace {
 
-TEST(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere) {
+class WindowsPortWithTheLibraryInTheCurrentDirectory : public ::testing::TestWithParam<LibrarySearch> {};
+
+TEST_P(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere) {
     ASSERT_TRUE(std::filesystem::exists(kPortLibraryName)) << "the test needs the stand-in in its current directory";
     PortRecord record("planted");
-    auto port = MakeHardwarePort();
+    auto port = MakeWindowsPort(GetParam());
     const PortError error = FirstWriteError(*port);
 
     EXPECT_FALSE(PortLibraryLoaded());
@@ -26,6 +28,8 @@ TEST(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere) {
                                   "(error 126)",
                                   "Move " + kPortLibraryName + " into the program's folder, " + Utf8(ProgramFolder()) + "."});
 }
+
+INSTANTIATE_TEST_SUITE_P(Searches, WindowsPortWithTheLibraryInTheCurrentDirectory, kEverySearch);
 
 }  // namespace
 }  // namespace stepdial::testing

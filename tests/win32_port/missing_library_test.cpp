@@ -7,14 +7,18 @@
 namespace stepdial::testing {
 namespace {
 
-TEST(WindowsPortWithoutLibrary, TheStartUpWriteTellsWhereToPutTheLibrary) {
-    auto port = MakeHardwarePort();
+class WindowsPortWithoutLibraryFoundBy : public ::testing::TestWithParam<LibrarySearch> {};
+
+TEST_P(WindowsPortWithoutLibraryFoundBy, TheStartUpWriteTellsWhereToPutTheLibrary) {
+    auto port = MakeWindowsPort(GetParam());
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
     ExpectMentions(error.what(), {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
                                   "cannot load the port library from the program's folder or System32",
                                   "(error 126)", "Put " + kPortLibraryName + " in " + Utf8(ProgramFolder()) + "."});
 }
+
+INSTANTIATE_TEST_SUITE_P(Searches, WindowsPortWithoutLibraryFoundBy, kEverySearch);
 
 TEST(WindowsPortWithoutLibrary, EveryLaterWriteFailsTheSameWay) {
     auto port = MakeHardwarePort();

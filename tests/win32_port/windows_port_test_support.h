@@ -13,8 +13,20 @@
 
 #include "port.h"
 #include "port_error.h"
+#include "port_windows.h"
+
+namespace stepdial {
+// Names the cases run under each search after it.
+inline void PrintTo(LibrarySearch search, std::ostream* os) {
+    *os << (search == LibrarySearch::DefaultDirectories ? "DefaultDirectories" : "FullPaths");
+}
+}  // namespace stepdial
 
 namespace stepdial::testing {
+
+// Every search finds the library in the same places; FullPaths is the one of Windows 7
+// without update KB2533623.
+inline const auto kEverySearch = ::testing::Values(LibrarySearch::DefaultDirectories, LibrarySearch::FullPaths);
 
 // The port library of this build's bitness, and the words its messages use for it.
 #ifdef _WIN64
