@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
 
     stepdial::qt::Form1Widget form(port);
     port.SetGridPoint([&form] { return form.Timer1().Schedule().Deadline() - form.Timer1().Schedule().Period(); });
-    if (!form.Load()) return 1;
+    if (!form.Form().Load()) return 1;
     form.show();
     if (panel) {
         panel->KeepBeside(form);

@@ -1,11 +1,8 @@
 #include "form1.h"
 
 #include <exception>
-#include <iostream>
 
 namespace stepdial {
-
-void WriteFailureLine(const std::string& message) { std::cerr << "stepdial: " << message << std::endl; }
 
 void Form1::Form_Load() {
     controller_.ResetMotor();
@@ -32,6 +29,18 @@ void Form1::Run(Handler handler) {
     } catch (...) {
         Fail("unknown failure");
     }
+}
+
+bool Form1::Load() {
+    Run(&Form1::Form_Load);
+    return !failed_;
+}
+
+int Form1::Live(const std::function<void()>& show, const std::function<int()>& eventLoop) {
+    if (!Load()) return ExitStatus();
+    show();
+    const int status = eventLoop();
+    return failed_ ? ExitStatus() : status;
 }
 
 void Form1::SetMoving(bool moving) {

@@ -1,16 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "dial.h"
+#include "failure.h"
 #include "port.h"
 #include "stepping_controller.h"
 
 namespace stepdial {
-
-// Tells of a failure that ends the program on standard error, where a terminal or a
-// service log keeps it after the box is gone: "stepdial: <message>".
-void WriteFailureLine(const std::string& message);
 
 // What the handlers need of the window. A front end implements it over its own controls.
 class Form1Controls {
@@ -48,10 +46,20 @@ public:
     // inside it is reported as above.
     void Run(Handler handler);
 
+    // Runs Form_Load; call once, before the window is shown. False when it failed (the
+    // failure has been reported).
+    bool Load();
+
+    // The window's whole life once it exists, the same on every toolkit: Form_Load (a
+    // port that cannot be bound is reported before the window is ever shown), `show`,
+    // then `eventLoop` until the window is closed. Returns the program's exit status:
+    // the loop's, or kFailureStatus once a failure was reported.
+    int Live(const std::function<void()>& show, const std::function<int()>& eventLoop);
+
     // Moving: the timer is enabled, as the design creates it until Form_Load stops it.
     bool Moving() const { return moving_; }
     bool Failed() const { return failed_; }
-    int ExitStatus() const { return failed_ ? 1 : 0; }
+    int ExitStatus() const { return failed_ ? kFailureStatus : 0; }
     const SteppingController& Controller() const { return controller_; }
 
 private:

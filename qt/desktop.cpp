@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "form1.h"
+#include "failure.h"
 
 namespace stepdial::qt {
 namespace {

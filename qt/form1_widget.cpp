@@ -71,11 +71,6 @@ void Form1Widget::Create(const layout::Control& design) {
     }
 }
 
-bool Form1Widget::Load() {
-    form_.Run(&Form1::Form_Load);
-    return !form_.Failed();
-}
-
 void Form1Widget::closeEvent(QCloseEvent* event) {
     timer1_.SetEnabled(false);
     QWidget::closeEvent(event);

@@ -19,10 +19,6 @@ class Form1Widget : public QWidget, private Form1Controls {
 public:
     explicit Form1Widget(Port& port, FailureBox box = ShowCriticalBox);
 
-    // Runs Form_Load; call once, before the window is shown. False when it failed
-    // (the failure has been reported).
-    bool Load();
-
     Form1& Form() { return form_; }
     const Form1& Form() const { return form_; }
 

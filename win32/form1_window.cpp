@@ -137,11 +137,6 @@ HWND Form1Window::Control(std::string_view name) const {
     return nullptr;
 }
 
-bool Form1Window::Load() {
-    form_.Run(&Form1::Form_Load);
-    return !form_.Failed();
-}
-
 void Form1Window::Show(int showCommand) {
     std::vector<std::pair<int, HWND>> order;
     for (const Child& child : children_) {
@@ -155,32 +150,12 @@ void Form1Window::Show(int showCommand) {
     if (focus_) ::SetFocus(focus_);
 }
 
-bool Form1Window::Navigate(const MSG& message) {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
-    if (message.hwnd != window_ && !::IsChild(window_, message.hwnd)) return false;
-    std::vector<std::pair<int, const Child*>> order;
-    for (const Child& child : children_) {
-        const HWND window = child.window;
-        if ((::GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP) && ::IsWindowEnabled(window) &&
-            ::IsWindowVisible(window)) {
-            order.emplace_back(child.design->tabIndex, &child);
-        }
-    }
-    if (order.empty()) return true;
-    std::sort(order.begin(), order.end());
-    const bool backward = ::GetKeyState(VK_SHIFT) < 0;
-    const HWND focus = ::GetFocus();
-    const auto at = std::find_if(order.begin(), order.end(), [&](const auto& o) { return o.second->window == focus; });
-    std::size_t next = backward ? order.size() - 1 : 0;
-    if (at != order.end()) {
-        const std::size_t current = static_cast<std::size_t>(at - order.begin());
-        next = (current + (backward ? order.size() - 1 : 1)) % order.size();
-    }
-    const Child& target = *order[next].second;
-    ::SetFocus(target.window);
-    // As a dialog does: tabbing into an entry selects its text, ready to be typed over.
-    if (target.design->kind == layout::Kind::TextBox) ::SendMessageW(target.window, EM_SETSEL, 0, -1);
-    return true;
+bool Form1Window::Navigate(MSG& message) {
+    // The dialog manager's keyboard: Tab and Shift+Tab go through the tab stops in
+    // z-order, which the creation order makes the tab indexes' order (the entry, then the
+    // button), and tabbing into the entry selects its text. Enter asks for the default
+    // button's IDOK, and no control has that ID, so it starts nothing.
+    return window_ && ::IsDialogMessageW(window_, &message);
 }
 
 LRESULT CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -190,10 +165,10 @@ LRESULT CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wParam
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<Form1Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    return self ? self->Handle(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
+    return self ? self->HandleMessage(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT Form1Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == Control("Command1")) {

@@ -27,19 +27,16 @@ public:
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
 
-    // Runs Form_Load; call once, before Show. False when it failed (the failure has
-    // been reported).
-    bool Load();
     // Shows the window, the first control of the tab order focused. A failure reported
     // after this ends the message loop with status 1.
     void Show(int showCommand);
 
     // The keyboard navigation a dialog would do, by the table's tab order: Tab and
-    // Shift+Tab move the focus. Enter is left to the control, so it never presses the
-    // button. True when the message was handled and must not be dispatched.
-    bool Navigate(const MSG& message);
+    // Shift+Tab move the focus; Enter never presses the button. True when the message
+    // was handled and must not be dispatched.
+    bool Navigate(MSG& message);
 
-    HWND Handle() const { return window_; }
+    HWND Hwnd() const { return window_; }
     // The native control of that name; null for those that are drawn (Shape1, Line1)
     // or have no window (Timer1).
     HWND Control(std::string_view name) const;
@@ -67,7 +64,7 @@ private:
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Create(const layout::Control& design, std::size_t index);
     // Places the window's client area, every control and its font at dpi_.
     void LayOut();

@@ -1,15 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <exception>
-
-#include "failure_box.h"
-#include "form1.h"
 #include "hardware_port.h"
 #include "parent_console.h"
 #include "run_form.h"
 #include "running_mutex.h"
-#include "text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     stepdial::win32::SendErrorsToParentConsole();
@@ -19,13 +14,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // BUTTON, EDIT and STATIC once the library has registered them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    try {
-        const auto port = stepdial::MakeHardwarePort();
-        return stepdial::win32::RunForm1(*port, showCommand);
-    } catch (const std::exception& e) {
-        // Only a window that cannot be created gets here; the handlers trap their own.
-        stepdial::WriteFailureLine(e.what());
-        stepdial::win32::ShowErrorBox(nullptr, stepdial::win32::Wide(e.what()));
-        return 1;
-    }
+    const auto port = stepdial::MakeHardwarePort();
+    return stepdial::win32::RunForm1(*port, showCommand);
 }

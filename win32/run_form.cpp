@@ -1,23 +1,36 @@
 #include "run_form.h"
 
+#include <exception>
+#include <memory>
+
 #include "form1_window.h"
+#include "text.h"
 
 namespace stepdial::win32 {
+namespace {
 
-int RunForm1(Port& port, int showCommand) {
-    Form1Window form(port);
-    // A port that cannot be bound is reported before the window is ever shown.
-    if (!form.Load()) return form.Form().ExitStatus();
-    form.Show(showCommand);
-
+// Until WM_QUIT: its code is the status the window asked for.
+int RunMessageLoop(Form1Window& form) {
     MSG message;
     for (BOOL got; (got = ::GetMessageW(&message, nullptr, 0, 0)) != 0;) {
-        if (got == -1) return 1;
+        if (got == -1) return kFailureStatus;
         if (form.Navigate(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return form.Form().Failed() ? form.Form().ExitStatus() : static_cast<int>(message.wParam);
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int RunForm1(Port& port, int showCommand) {
+    std::unique_ptr<Form1Window> form;
+    try {
+        form = std::make_unique<Form1Window>(port);
+    } catch (const std::exception& e) {
+        return ReportStartUpFailure(e.what(), [](const std::string& message) { ShowErrorBox(nullptr, Wide(message)); });
+    }
+    return form->Form().Live([&] { form->Show(showCommand); }, [&] { return RunMessageLoop(*form); });
 }
 
 }  // namespace stepdial::win32

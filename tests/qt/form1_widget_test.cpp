@@ -23,7 +23,7 @@ using testing::RecordingPort;
 
 // A loaded window on a recording port, with the error box replaced by a recorder.
 struct LoadedForm {
-    LoadedForm() { loaded = form.Load(); }
+    LoadedForm() { loaded = form.Form().Load(); }
     RecordingPort port;
     std::vector<QString> boxes;
     Form1Widget form{port, [this](const QString& message) { boxes.push_back(message); }};

@@ -29,7 +29,7 @@ protected:
 
 struct ShownForm {
     ShownForm() {
-        form.Load();
+        form.Form().Load();
         form.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
         QTest::qWait(50);  // the first full paint is over

@@ -105,18 +105,18 @@ TEST(Form1WindowLayout, ControlsAndFontsFollowTheTableAtEachDpi) {
     Form f;
     ASSERT_EQ(f.window.Dpi(), 96) << "the test starts from Wine's default DPI";
     RECT client;
-    ::GetClientRect(f.window.Handle(), &client);
+    ::GetClientRect(f.window.Hwnd(), &client);
     EXPECT_EQ(client.right, 230);
     EXPECT_EQ(client.bottom, 269);
-    EXPECT_EQ(TextOf(f.window.Handle()), L"Form1");
+    EXPECT_EQ(TextOf(f.window.Hwnd()), L"Form1");
 
     for (const int dpi : {96, 120, 144}) {
         if (dpi != f.window.Dpi()) {
             // As Windows sends it when the window reaches a monitor of another DPI.
             RECT suggested{40, 30, 40 + 3 * dpi, 30 + 4 * dpi};
-            ::SendMessageW(f.window.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            ::SendMessageW(f.window.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
             RECT frame;
-            ::GetWindowRect(f.window.Handle(), &frame);
+            ::GetWindowRect(f.window.Hwnd(), &frame);
             EXPECT_TRUE(::EqualRect(&frame, &suggested)) << "the suggested rectangle is taken at " << dpi;
         }
         ASSERT_EQ(f.window.Dpi(), dpi);
@@ -125,7 +125,7 @@ TEST(Form1WindowLayout, ControlsAndFontsFollowTheTableAtEachDpi) {
             SCOPED_TRACE(std::string(p.name) + " at " + std::to_string(dpi) + " dpi");
             const HWND control = f.Control(p.name);
             ASSERT_NE(control, nullptr);
-            const RECT box = ClientBox(f.window.Handle(), control);
+            const RECT box = ClientBox(f.window.Hwnd(), control);
             EXPECT_TRUE(::EqualRect(&box, &p.box)) << box.left << "," << box.top << " " << box.right << ","
                                                     << box.bottom;
             const LOGFONTW font = FontOf(control);
@@ -180,7 +180,7 @@ TEST(Form1WindowLayout, NativeControlsStackedInCreationOrder) {
 
     // Top first: each control lies over those created before it.
     std::vector<HWND> stack;
-    for (HWND child = ::GetWindow(f.window.Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = ::GetWindow(f.window.Hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         stack.push_back(child);
     EXPECT_EQ(stack, (std::vector<HWND>{f.Control("Label1"), f.Control("Label2"), f.Control("Label3"),
                                         f.Control("Text1"), f.Control("Command1")}));
@@ -188,7 +188,7 @@ TEST(Form1WindowLayout, NativeControlsStackedInCreationOrder) {
 
 TEST(Form1WindowKeys, TabFollowsTheTabIndexAndEnterStartsNothing) {
     Form f;
-    ASSERT_TRUE(f.window.Load());
+    ASSERT_TRUE(f.window.Form().Load());
     f.window.Show(SW_SHOWNORMAL);
     Pump(f.window, [] { return true; });
     const HWND entry = f.Control("Text1");
@@ -227,26 +227,26 @@ bool Contains(HRGN region, int x, int y) { return ::PtInRegion(region, x, y) != 
 
 TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
     Form f;
-    ASSERT_TRUE(f.window.Load());
+    ASSERT_TRUE(f.window.Form().Load());
     f.window.Show(SW_SHOWNORMAL);
     Pump(f.window, [] { return true; });
     ::SetWindowTextW(f.Control("Text1"), L"52.5");
-    ::SendMessageW(f.window.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+    ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
     // Each once its grid point has passed, as the tick source delivers them.
     const auto tick = [&] {
         while (TickPacer::MonotonicNow() < f.window.Timer1().Schedule().Deadline()) ::Sleep(1);
-        ::SendMessageW(f.window.Handle(), TickTimer::kMessage, 0, 0);
+        ::SendMessageW(f.window.Hwnd(), TickTimer::kMessage, 0, 0);
     };
     for (int i = 0; i < 6; ++i) tick();
     ASSERT_EQ(TextOf(f.Control("Label2")), L"45");
-    ::ValidateRect(f.window.Handle(), nullptr);
+    ::ValidateRect(f.window.Hwnd(), nullptr);
 
     tick();
     EXPECT_EQ(TextOf(f.Control("Label2")), L"52.5");
     EXPECT_FALSE(f.window.Timer1().Enabled()) << "arrived";
     const HRGN update = ::CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(::GetUpdateRgn(f.window.Handle(), update, FALSE), ERROR);
+    ASSERT_NE(::GetUpdateRgn(f.window.Hwnd(), update, FALSE), ERROR);
     // The pivot is at (113, 133); the needle is 80 pixels long at 96 dpi.
     EXPECT_TRUE(Contains(update, 113, 133)) << "pivot";
     EXPECT_TRUE(Contains(update, 169, 189)) << "the old tip, at 45 degrees";
@@ -259,11 +259,11 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
 
 TEST(Form1WindowEnd, APortFailingAtStartUpIsReportedWithNoWindowShown) {
     Form f(0);
-    EXPECT_FALSE(f.window.Load());
+    EXPECT_FALSE(f.window.Form().Load());
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0].owner, nullptr);
     EXPECT_NE(f.boxes[0].message.find(L"888 (0x378)"), std::wstring::npos) << Utf8(f.boxes[0].message);
-    EXPECT_FALSE(::IsWindowVisible(f.window.Handle()));
+    EXPECT_FALSE(::IsWindowVisible(f.window.Hwnd()));
     EXPECT_FALSE(f.window.Timer1().Enabled());
     MSG quit;
     EXPECT_FALSE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "no loop runs to be ended";
@@ -271,14 +271,14 @@ TEST(Form1WindowEnd, APortFailingAtStartUpIsReportedWithNoWindowShown) {
 
 TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWith1) {
     Form f(3);  // Form_Load's write and two steps go through, the third step's fails
-    ASSERT_TRUE(f.window.Load());
+    ASSERT_TRUE(f.window.Form().Load());
     f.window.Show(SW_SHOWNORMAL);
-    ::SendMessageW(f.window.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+    ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
     // Through the real tick source.
     EXPECT_EQ(Pump(f.window), 1);
     ASSERT_EQ(f.boxes.size(), 1u);
-    EXPECT_EQ(f.boxes[0].owner, f.window.Handle());
+    EXPECT_EQ(f.boxes[0].owner, f.window.Hwnd());
     EXPECT_NE(f.boxes[0].message.find(L"888 (0x378)"), std::wstring::npos) << Utf8(f.boxes[0].message);
     EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12}));
     EXPECT_EQ(TextOf(f.Control("Label2")), L"15") << "the readout shows the last tick that completed";
@@ -287,11 +287,11 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
 
 TEST(Form1WindowEnd, ClosingEndsTheLoopWith0AndWritesNothing) {
     Form f;
-    ASSERT_TRUE(f.window.Load());
+    ASSERT_TRUE(f.window.Form().Load());
     f.window.Show(SW_SHOWNORMAL);
-    ::PostMessageW(f.window.Handle(), WM_CLOSE, 0, 0);
+    ::PostMessageW(f.window.Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Pump(f.window), 0);
-    EXPECT_FALSE(::IsWindow(f.window.Handle())) << "closed windows are destroyed";
+    EXPECT_FALSE(::IsWindow(f.window.Hwnd())) << "closed windows are destroyed";
     EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{0});
     EXPECT_TRUE(f.boxes.empty());
 }
