@@ -5,6 +5,7 @@
 #include "hardware_port.h"
 #include "port_error.h"
 #include "port_windows.h"
+#include "utf16.h"
 
 namespace stepdial {
 namespace {
@@ -45,16 +46,6 @@ public:
 std::error_code WindowsError(DWORD code) {
     static const WindowsErrorCategory category;
     return {static_cast<int>(code), category};
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                          nullptr, nullptr);
-    return result;
 }
 
 std::wstring WideModulePath(HMODULE module) {

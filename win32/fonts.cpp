@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "dpi.h"
-#include "text.h"
+#include "utf16.h"
 
 namespace stepdial::win32 {
 

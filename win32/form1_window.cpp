@@ -6,7 +6,7 @@
 
 #include "dial_painter.h"
 #include "dpi.h"
-#include "text.h"
+#include "utf16.h"
 #include "twips.h"
 
 namespace stepdial::win32 {

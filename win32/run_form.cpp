@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "form1_window.h"
-#include "text.h"
+#include "utf16.h"
 
 namespace stepdial::win32 {
 namespace {

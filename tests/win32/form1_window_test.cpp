@@ -15,7 +15,7 @@
 #include "dpi.h"
 #include "form1_window.h"
 #include "recording_port.h"
-#include "text.h"
+#include "utf16.h"
 
 namespace stepdial::win32 {
 namespace {

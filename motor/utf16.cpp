@@ -1,8 +1,8 @@
-#include "text.h"
+#include "utf16.h"
 
 #include <windows.h>
 
-namespace stepdial::win32 {
+namespace stepdial {
 
 std::wstring Wide(std::string_view utf8) {
     if (utf8.empty()) return {};
@@ -29,4 +29,4 @@ std::string Utf8(std::wstring_view wide) {
     return utf8;
 }
 
-}  // namespace stepdial::win32
+}  // namespace stepdial
