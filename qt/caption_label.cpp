@@ -42,8 +42,12 @@ CaptionLabel::CaptionLabel(QWidget& parent, const layout::Control& design)
     // beneath it and lay the caption's Hebrew out again for that one column every tick.
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (design.font) {
-        // Culmus provides "David" on Linux (as an alias of David CLM).
-        QFont font(QString::fromLatin1(design.font->family.data(), qsizetype(design.font->family.size())));
+        // Culmus's David CLM is "David" only through a fontconfig alias, which some of
+        // its packagings install where fontconfig never reads it: named second, it is
+        // found either way, where fontconfig's own fallback would be any sans face.
+        QFont font;
+        font.setFamilies({QString::fromLatin1(design.font->family.data(), qsizetype(design.font->family.size())),
+                          QStringLiteral("David CLM")});
         font.setPointSizeF(design.font->points);
         font.setWeight(QFont::Weight(design.font->weight));
         setFont(font);

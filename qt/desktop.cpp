@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "failure.h"
 
@@ -18,17 +19,23 @@ bool Set(const char* name) {
     return value && *value;
 }
 
-// Qt's first complaint while it starts, which names the real cause ("could not connect
-// to display :1"); its final fatal message only advises reinstalling.
+// The platform plugin's first complaint while Qt starts, which names the real cause
+// ("could not connect to display :1"); Qt's final fatal message only advises
+// reinstalling. Other complaints come first at times and are not the cause: under a
+// non-UTF-8 locale Qt notes that it switches to C.UTF-8.
 std::string firstWarning;
+
+bool FromPlatformPlugin(const QMessageLogContext& context) {
+    return context.category && std::string_view(context.category).starts_with("qt.qpa");
+}
 
 // Qt ends the program when its platform plugin cannot reach the display (DISPLAY names a
 // server that does not answer); this says why in the program's own words instead.
-void NoDisplayHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     const std::string text = message.toStdString();
     if (type != QtFatalMsg) {
         std::cerr << text << '\n';
-        if (firstWarning.empty()) firstWarning = text.substr(0, text.find('\n'));
+        if (firstWarning.empty() && FromPlatformPlugin(context)) firstWarning = text.substr(0, text.find('\n'));
         return;
     }
     WriteFailureLine("cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " + kRemedy);

@@ -7,13 +7,20 @@ set -uo pipefail
 program=$(realpath "$1")
 failed=0
 
-# A display number no X server on this machine answers at.
+# A display number no X server on this machine answers at. Clients reach a local server
+# through its abstract socket as well as its file, and a server in another mount
+# namespace (a container, a chroot with a /tmp of its own) has only the former here.
+in_use() {
+    [ -e "/tmp/.X11-unix/X$1" ] || [ -e "/tmp/.X$1-lock" ] || grep -q " @/tmp/\.X11-unix/X$1\$" /proc/net/unix
+}
 absent=77
-while [ -e "/tmp/.X11-unix/X$absent" ] || [ -e "/tmp/.X$absent-lock" ]; do absent=$((absent + 1)); done
+while in_use "$absent"; do absent=$((absent + 1)); done
 
 # DISPLAY value; what the message must say. An empty DISPLAY is as good as none.
 while IFS='|' read -r display expected; do
-    out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$program" 2>&1 </dev/null)
+    # Under the C locale, as a service or a bare console may start it, Qt also says
+    # that it switches to UTF-8: that is not the reason.
+    out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C DISPLAY="$display" "$program" 2>&1 </dev/null)
     status=$?
     if [ "$status" -ne 1 ] || ! grep -q "^stepdial: .*$expected.*needs a graphical desktop" <<<"$out"; then
         echo "FAIL with DISPLAY='$display': status $status, output:" >&2

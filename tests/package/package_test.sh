@@ -51,15 +51,17 @@ description=$(field Description)
 [ "$(wc -l <<<"$description")" -ge 2 ] || fail "Description has no long text: $description"
 [ -n "$(head -n1 <<<"$description")" ] || fail "Description has no summary line"
 
-# Linked libraries come from dpkg-shlibdeps; the platform plugins and the typeface are
-# loaded at run time, so only the explicit Depends can bring them.
+# Linked libraries come from dpkg-shlibdeps, named as the building release names them
+# (Debian 13's 64-bit time_t transition added "t64" to Qt's); the platform plugins and
+# the typeface, under either release's name, are loaded at run time, so only the
+# explicit Depends can bring them.
 depends=$(field Depends)
-listed() { tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -qxF "$1"; }
-for dep in libc6 libstdc++6 libqt6core6 libqt6widgets6 qt6-qpa-plugins culmus; do
+listed() { tr ',' '\n' <<<"$depends" | sed 's/ *([^)]*)//g; s/^ *//; s/ *$//' | grep -qxE "$1"; }
+for dep in libc6 'libstdc\+\+6' 'libqt6core6(t64)?' 'libqt6widgets6(t64)?' qt6-qpa-plugins 'fonts-culmus \| culmus'; do
   listed "$dep" || fail "Depends lacks $dep: $depends"
 done
 # dpkg-shlibdeps writes the lowest version that has every symbol used.
-grep -qE '(^|, )libqt6widgets6 \(>= [0-9.]+\)' <<<"$depends" ||
+grep -qE '(^|, )libqt6widgets6(t64)? \(>= [0-9][^)]*\)' <<<"$depends" ||
   fail "Depends has no computed version of Qt Widgets: $depends"
 
 # --- contents --------------------------------------------------------------------------

@@ -124,7 +124,8 @@ TEST(Form1Captions, TextsAndTypefaces) {
         EXPECT_EQ(font.family(), QStringLiteral("David")) << label->objectName().toStdString();
         EXPECT_EQ(font.weight(), 700) << label->objectName().toStdString();
         EXPECT_DOUBLE_EQ(font.pointSizeF(), points) << label->objectName().toStdString();
-        // The font this machine really draws with: culmus provides David.
+        // The font this machine really draws with: Culmus's David CLM, whether or not
+        // fontconfig reads its "David" alias.
         EXPECT_TRUE(QFontInfo(font).family().startsWith(QStringLiteral("David")))
             << "drawn with " << QFontInfo(font).family().toStdString();
     }
