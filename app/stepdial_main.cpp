@@ -1,6 +1,6 @@
-#include "desktop.h"
-#include "hardware_port.h"
-#include "run_form.h"
+#include "qt/desktop.h"
+#include "motor/hardware_port.h"
+#include "qt/run_form.h"
 
 int main(int argc, char* argv[]) {
     const auto app = stepdial::qt::OpenDesktop(argc, argv);

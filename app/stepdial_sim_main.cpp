@@ -1,8 +1,8 @@
-#include "desktop.h"
-#include "run_form.h"
-#include "simulated_port.h"
-#include "virtual_motor.h"
-#include "virtual_motor_panel.h"
+#include "qt/desktop.h"
+#include "qt/run_form.h"
+#include "sim/simulated_port.h"
+#include "sim/virtual_motor.h"
+#include "sim/virtual_motor_panel.h"
 
 // The same program as stepdial, on a parallel port that exists only in memory, with the
 // motor it drives shown in a window of its own beside Form1.

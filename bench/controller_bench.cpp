@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "stepping_controller.h"
+#include "motor/stepping_controller.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <cstring>
 #include <memory>
 
-#include "form1_widget.h"
-#include "simulated_port.h"
-#include "tick_log.h"
-#include "virtual_motor.h"
-#include "virtual_motor_panel.h"
+#include "qt/form1_widget.h"
+#include "sim/simulated_port.h"
+#include "bench/tick_log.h"
+#include "sim/virtual_motor.h"
+#include "sim/virtual_motor_panel.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -16,8 +16,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tick_log.h"
-#include "tick_timer.h"
+#include "bench/tick_log.h"
+#include "qt/tick_timer.h"
 
 namespace {
 

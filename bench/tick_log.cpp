@@ -1,4 +1,4 @@
-#include "tick_log.h"
+#include "bench/tick_log.h"
 
 #include <algorithm>
 #include <cmath>

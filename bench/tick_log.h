@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "port.h"
+#include "motor/port.h"
 
 namespace stepdial::bench {
 

@@ -15,8 +15,8 @@
 #include <numeric>
 #include <vector>
 
-#include "layout.h"
-#include "tick_timer.h"
+#include "core/layout.h"
+#include "qt/tick_timer.h"
 
 namespace {
 

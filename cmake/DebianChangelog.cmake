@@ -3,7 +3,8 @@
 #       -P DebianChangelog.cmake
 #
 # Writes the changelog of a native Debian package from the project's CHANGELOG.md:
-# each "## VERSION - YYYY-MM-DD" heading becomes an entry, each "- item" (with its
+# each "## VERSION - YYYY-MM-DD" heading (with " HH:MM", UTC, after the day when a
+# second release falls on the same day) becomes an entry, each "- item" (with its
 # indented continuation lines) a "  * item" wrapped to 78 columns. With METAINFO_IN it
 # also writes the AppStream metadata, its @RELEASES@ line replaced by a <release>
 # element for each release, newest first.
@@ -19,8 +20,8 @@ endforeach()
 # "Mon, 07 Dec 2026 00:00:00 +0000": the date line dpkg-parsechangelog reads. date(1)
 # refuses a day the calendar does not have (2026-02-30), so it checks the date too.
 function(rfc2822_date iso out_text)
-  if(NOT iso MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]$")
-    message(FATAL_ERROR "${SOURCE}: '${iso}' is not a date written YYYY-MM-DD")
+  if(NOT iso MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]( [0-2][0-9]:[0-5][0-9])?$")
+    message(FATAL_ERROR "${SOURCE}: '${iso}' is not a date written YYYY-MM-DD or YYYY-MM-DD HH:MM")
   endif()
   execute_process(COMMAND date -u -R -d "${iso}" OUTPUT_VARIABLE text ERROR_VARIABLE error
                   RESULT_VARIABLE result OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -83,7 +84,7 @@ macro(finish_entry)
 endmacro()
 
 foreach(line IN LISTS lines)
-  if(line MATCHES "^## +([^ ]+) +- +([^ ]+) *$")
+  if(line MATCHES "^## +([^ ]+) +- +([^ ]+( [0-9:]+)?) *$")
     finish_entry()
     set(version "${CMAKE_MATCH_1}")
     set(iso "${CMAKE_MATCH_2}")
@@ -92,14 +93,18 @@ foreach(line IN LISTS lines)
       message(FATAL_ERROR "${SOURCE}: the newest release is ${version}, the project is ${VERSION}: "
                           "add a '## ${VERSION} - YYYY-MM-DD' entry")
     endif()
-    # YYYY-MM-DD sorts as text in the order of the days.
+    # "YYYY-MM-DD[ HH:MM]" sorts as text in the order of time.
     if(NOT previous_iso STREQUAL "" AND NOT iso STRLESS previous_iso)
       message(FATAL_ERROR "${SOURCE}: release ${version} (${iso}) is not older than the release above it; "
-                          "a Debian changelog needs each entry on an earlier day")
+                          "a Debian changelog needs each entry at an earlier time (add HH:MM to the newer one)")
     endif()
     set(previous_iso ${iso})
     math(EXPR count "${count} + 1")
-    string(APPEND releases "    <release version=\"${version}\" date=\"${iso}\"/>\n")
+    string(REPLACE " " "T" appstream_date "${iso}")
+    if(appstream_date MATCHES "T")
+      string(APPEND appstream_date ":00Z")
+    endif()
+    string(APPEND releases "    <release version=\"${version}\" date=\"${appstream_date}\"/>\n")
   elseif(line MATCHES "^## ")
     message(FATAL_ERROR "${SOURCE}: '${line}' is not a '## VERSION - YYYY-MM-DD' heading")
   elseif(version STREQUAL "")

@@ -1,6 +1,6 @@
-#include "dial.h"
+#include "core/dial.h"
 
-#include "angle_text.h"
+#include "motor/angle_text.h"
 
 #include <cmath>
 #include <limits>

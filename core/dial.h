@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "layout.h"
-#include "stepping_controller.h"
+#include "core/layout.h"
+#include "motor/stepping_controller.h"
 
 namespace stepdial {
 

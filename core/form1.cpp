@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "core/form1.h"
 
 #include <exception>
 

@@ -3,10 +3,10 @@
 #include <functional>
 #include <string>
 
-#include "dial.h"
-#include "failure.h"
-#include "port.h"
-#include "stepping_controller.h"
+#include "core/dial.h"
+#include "core/failure.h"
+#include "motor/port.h"
+#include "motor/stepping_controller.h"
 
 namespace stepdial {
 

@@ -1,4 +1,4 @@
-#include "tick_pacer.h"
+#include "core/tick_pacer.h"
 
 #include <algorithm>
 

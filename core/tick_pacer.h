@@ -3,7 +3,7 @@
 #include <chrono>
 #include <functional>
 
-#include "tick_schedule.h"
+#include "core/tick_schedule.h"
 
 namespace stepdial {
 

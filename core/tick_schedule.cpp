@@ -1,4 +1,4 @@
-#include "tick_schedule.h"
+#include "core/tick_schedule.h"
 
 namespace stepdial {
 

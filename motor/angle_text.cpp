@@ -1,4 +1,4 @@
-#include "angle_text.h"
+#include "motor/angle_text.h"
 
 #include <charconv>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "open_advice.h"
+#include "motor/open_advice.h"
 
 #include <grp.h>
 #include <pwd.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "port_error.h"
+#include "motor/port_error.h"
 
 namespace stepdial {
 namespace {

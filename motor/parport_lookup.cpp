@@ -1,4 +1,4 @@
-#include "parport_lookup.h"
+#include "motor/parport_lookup.h"
 
 #include <sys/sysmacros.h>
 #include <unistd.h>

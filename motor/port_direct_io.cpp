@@ -1,4 +1,4 @@
-#include "port_direct_io.h"
+#include "motor/port_direct_io.h"
 
 #include <sys/io.h>
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "port.h"
-#include "port_error.h"
+#include "motor/port.h"
+#include "motor/port_error.h"
 
 namespace stepdial {
 

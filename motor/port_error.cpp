@@ -1,4 +1,4 @@
-#include "port_error.h"
+#include "motor/port_error.h"
 
 #include <cerrno>
 #include <cstdio>

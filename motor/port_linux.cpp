@@ -1,11 +1,11 @@
 #include <cerrno>
 
-#include "hardware_port.h"
-#include "parport_lookup.h"
-#include "port_error.h"
-#include "port_ppdev.h"
+#include "motor/hardware_port.h"
+#include "motor/parport_lookup.h"
+#include "motor/port_error.h"
+#include "motor/port_ppdev.h"
 #ifdef STEPDIAL_HAVE_DIRECT_IO
-#include "port_direct_io.h"
+#include "motor/port_direct_io.h"
 #endif
 
 namespace stepdial {

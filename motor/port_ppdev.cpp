@@ -1,4 +1,4 @@
-#include "port_ppdev.h"
+#include "motor/port_ppdev.h"
 
 #include <fcntl.h>
 #include <linux/ppdev.h>
@@ -9,9 +9,9 @@
 
 #include <cerrno>
 
-#include "open_advice.h"
-#include "parport_lookup.h"
-#include "port_error.h"
+#include "motor/open_advice.h"
+#include "motor/parport_lookup.h"
+#include "motor/port_error.h"
 
 namespace stepdial {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "port.h"
+#include "motor/port.h"
 
 namespace stepdial {
 

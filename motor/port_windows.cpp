@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "hardware_port.h"
-#include "port_error.h"
-#include "port_windows.h"
-#include "utf16.h"
+#include "motor/hardware_port.h"
+#include "motor/port_error.h"
+#include "motor/port_windows.h"
+#include "motor/utf16.h"
 
 namespace stepdial {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "port.h"
+#include "motor/port.h"
 
 namespace stepdial {
 

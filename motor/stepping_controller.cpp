@@ -1,11 +1,11 @@
-#include "stepping_controller.h"
+#include "motor/stepping_controller.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-#include "angle_text.h"
-#include "phase_patterns.h"
+#include "motor/angle_text.h"
+#include "motor/phase_patterns.h"
 
 namespace stepdial {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "port.h"
+#include "motor/port.h"
 
 namespace stepdial {
 

@@ -1,4 +1,4 @@
-#include "utf16.h"
+#include "motor/utf16.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "caption_label.h"
+#include "qt/caption_label.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QTextOption>
 
-#include "twips.h"
+#include "qt/twips.h"
 
 namespace stepdial::qt {
 namespace {

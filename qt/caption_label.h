@@ -3,8 +3,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "dial.h"
-#include "layout.h"
+#include "core/dial.h"
+#include "core/layout.h"
 
 namespace stepdial::qt {
 

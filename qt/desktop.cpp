@@ -1,11 +1,11 @@
-#include "desktop.h"
+#include "qt/desktop.h"
 
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
 
-#include "failure.h"
+#include "core/failure.h"
 
 namespace stepdial::qt {
 namespace {

@@ -1,11 +1,11 @@
-#include "dial_widget.h"
+#include "qt/dial_widget.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
 
-#include "twips.h"
+#include "qt/twips.h"
 
 namespace stepdial::qt {
 namespace {

@@ -3,8 +3,8 @@
 #include <QLineF>
 #include <QWidget>
 
-#include "dial.h"
-#include "layout.h"
+#include "core/dial.h"
+#include "core/layout.h"
 
 namespace stepdial::qt {
 

@@ -1,4 +1,4 @@
-#include "failure_box.h"
+#include "qt/failure_box.h"
 
 #include <QMessageBox>
 

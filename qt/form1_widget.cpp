@@ -1,4 +1,4 @@
-#include "form1_widget.h"
+#include "qt/form1_widget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "native_window_gone.h"
-#include "twips.h"
+#include "qt/native_window_gone.h"
+#include "qt/twips.h"
 
 namespace stepdial::qt {
 namespace {

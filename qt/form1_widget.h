@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "caption_label.h"
-#include "dial_widget.h"
-#include "failure_box.h"
-#include "form1.h"
-#include "port.h"
-#include "tick_timer.h"
+#include "qt/caption_label.h"
+#include "qt/dial_widget.h"
+#include "qt/failure_box.h"
+#include "core/form1.h"
+#include "motor/port.h"
+#include "qt/tick_timer.h"
 
 namespace stepdial::qt {
 

@@ -1,4 +1,4 @@
-#include "native_window_gone.h"
+#include "qt/native_window_gone.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "run_form.h"
+#include "qt/run_form.h"
 
 #include <exception>
 #include <memory>
 
-#include "form1_widget.h"
+#include "qt/form1_widget.h"
 
 namespace stepdial::qt {
 

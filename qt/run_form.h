@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "port.h"
+#include "motor/port.h"
 
 namespace stepdial::qt {
 

@@ -1,8 +1,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "tick_pacer.h"
-#include "tick_source.h"
+#include "core/tick_pacer.h"
+#include "qt/tick_source.h"
 
 namespace stepdial::qt {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <system_error>
 
-#include "tick_source.h"
+#include "qt/tick_source.h"
 
 namespace stepdial::qt {
 

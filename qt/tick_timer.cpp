@@ -1,4 +1,4 @@
-#include "tick_timer.h"
+#include "qt/tick_timer.h"
 
 namespace stepdial::qt {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "tick_pacer.h"
-#include "tick_source.h"
+#include "core/tick_pacer.h"
+#include "qt/tick_source.h"
 
 namespace stepdial::qt {
 

@@ -1,11 +1,11 @@
-#include "coil_lamp.h"
+#include "sim/coil_lamp.h"
 
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
-#include "coil_names.h"
+#include "sim/coil_names.h"
 
 namespace stepdial {
 namespace {

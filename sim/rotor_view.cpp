@@ -1,4 +1,4 @@
-#include "rotor_view.h"
+#include "sim/rotor_view.h"
 
 #include <QEvent>
 #include <QLineF>

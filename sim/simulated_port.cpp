@@ -1,8 +1,8 @@
-#include "simulated_port.h"
+#include "sim/simulated_port.h"
 
 #include <system_error>
 
-#include "port_error.h"
+#include "motor/port_error.h"
 
 namespace stepdial {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <utility>
 
-#include "port.h"
-#include "virtual_motor.h"
+#include "motor/port.h"
+#include "sim/virtual_motor.h"
 
 namespace stepdial {
 

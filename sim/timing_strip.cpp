@@ -1,4 +1,4 @@
-#include "timing_strip.h"
+#include "sim/timing_strip.h"
 
 #include <QEvent>
 #include <QPaintEvent>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "coil_names.h"
+#include "sim/coil_names.h"
 
 namespace stepdial {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "tick_pacer.h"
+#include "core/tick_pacer.h"
 
 namespace stepdial {
 

@@ -1,4 +1,4 @@
-#include "virtual_motor.h"
+#include "sim/virtual_motor.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "virtual_motor_panel.h"
+#include "sim/virtual_motor_panel.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "coil_names.h"
+#include "sim/coil_names.h"
 
 namespace stepdial {
 namespace {

@@ -5,12 +5,12 @@
 #include <QWidget>
 #include <array>
 
-#include "coil_lamp.h"
-#include "coil_names.h"
-#include "rotor_view.h"
-#include "simulated_port.h"
-#include "timing_strip.h"
-#include "virtual_motor.h"
+#include "sim/coil_lamp.h"
+#include "sim/coil_names.h"
+#include "sim/rotor_view.h"
+#include "sim/simulated_port.h"
+#include "sim/timing_strip.h"
+#include "sim/virtual_motor.h"
 
 namespace stepdial {
 

@@ -1,8 +1,8 @@
-#include "dial_painter.h"
+#include "win32/dial_painter.h"
 
 #include <algorithm>
 
-#include "twips.h"
+#include "win32/twips.h"
 
 namespace stepdial::win32 {
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "dial.h"
-#include "layout.h"
+#include "core/dial.h"
+#include "core/layout.h"
 
 namespace stepdial::win32 {
 

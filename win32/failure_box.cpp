@@ -1,4 +1,4 @@
-#include "failure_box.h"
+#include "win32/failure_box.h"
 
 namespace stepdial::win32 {
 

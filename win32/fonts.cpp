@@ -1,10 +1,10 @@
-#include "fonts.h"
+#include "win32/fonts.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "dpi.h"
-#include "utf16.h"
+#include "win32/dpi.h"
+#include "motor/utf16.h"
 
 namespace stepdial::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "layout.h"
+#include "core/layout.h"
 
 namespace stepdial::win32 {
 

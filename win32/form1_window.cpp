@@ -1,13 +1,13 @@
-#include "form1_window.h"
+#include "win32/form1_window.h"
 
 #include <algorithm>
 #include <system_error>
 #include <utility>
 
-#include "dial_painter.h"
-#include "dpi.h"
-#include "utf16.h"
-#include "twips.h"
+#include "win32/dial_painter.h"
+#include "win32/dpi.h"
+#include "motor/utf16.h"
+#include "win32/twips.h"
 
 namespace stepdial::win32 {
 namespace {

@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "dial.h"
-#include "failure_box.h"
-#include "fonts.h"
-#include "form1.h"
-#include "layout.h"
-#include "port.h"
-#include "tick_timer.h"
+#include "core/dial.h"
+#include "win32/failure_box.h"
+#include "win32/fonts.h"
+#include "core/form1.h"
+#include "core/layout.h"
+#include "motor/port.h"
+#include "win32/tick_timer.h"
 
 namespace stepdial::win32 {
 

@@ -1,10 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "hardware_port.h"
-#include "parent_console.h"
-#include "run_form.h"
-#include "running_mutex.h"
+#include "motor/hardware_port.h"
+#include "win32/parent_console.h"
+#include "win32/run_form.h"
+#include "win32/running_mutex.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     stepdial::win32::SendErrorsToParentConsole();

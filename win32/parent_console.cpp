@@ -1,4 +1,4 @@
-#include "parent_console.h"
+#include "win32/parent_console.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "run_form.h"
+#include "win32/run_form.h"
 
 #include <exception>
 #include <memory>
 
-#include "form1_window.h"
-#include "utf16.h"
+#include "win32/form1_window.h"
+#include "motor/utf16.h"
 
 namespace stepdial::win32 {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "port.h"
+#include "motor/port.h"
 
 namespace stepdial::win32 {
 

@@ -1,4 +1,4 @@
-#include "tick_source.h"
+#include "win32/tick_source.h"
 
 #include <timeapi.h>
 
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "tick_pacer.h"
+#include "core/tick_pacer.h"
 
 // Windows 10 version 1803 on; older systems refuse the flag with ERROR_INVALID_PARAMETER.
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION

@@ -1,4 +1,4 @@
-#include "tick_timer.h"
+#include "win32/tick_timer.h"
 
 namespace stepdial::win32 {
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "tick_pacer.h"
-#include "tick_source.h"
+#include "core/tick_pacer.h"
+#include "win32/tick_source.h"
 
 namespace stepdial::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "layout.h"
+#include "core/layout.h"
 
 namespace stepdial::win32 {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "angle_text.h"
-#include "dial.h"
-#include "recording_port.h"
-#include "stepping_controller.h"
+#include "motor/angle_text.h"
+#include "core/dial.h"
+#include "tests/support/recording_port.h"
+#include "motor/stepping_controller.h"
 
 namespace stepdial {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "form1.h"
-#include "recording_port.h"
+#include "core/form1.h"
+#include "tests/support/recording_port.h"
 
 namespace stepdial {
 namespace {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <vector>
 
-#include "tick_schedule.h"
+#include "core/tick_schedule.h"
 
 namespace stepdial {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "angle_text.h"
-#include "phase_patterns.h"
-#include "stepping_controller.h"
+#include "motor/angle_text.h"
+#include "motor/phase_patterns.h"
+#include "motor/stepping_controller.h"
 
 namespace {
 

@@ -43,9 +43,9 @@
 #include <thread>
 #include <vector>
 
-#include "hardware_port.h"
-#include "port_error.h"
-#include "stepping_controller.h"
+#include "motor/hardware_port.h"
+#include "motor/port_error.h"
+#include "motor/stepping_controller.h"
 
 namespace stepdial {
 namespace {

@@ -18,7 +18,7 @@ ALLOWED = {
     "core": {"core", "motor"},
     "qt": {"qt", "core", "motor"},
     "win32": {"win32", "core", "motor"},
-    "sim": {"sim", "motor"},
+    "sim": {"sim", "core", "motor"},
     "app": {"app", "qt", "sim", "core", "motor"},
     "bench": {"bench", "qt", "sim", "core", "motor"},
 }

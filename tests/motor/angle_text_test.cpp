@@ -7,8 +7,8 @@
 #include <vector>
 #include <limits>
 
-#include "angle_text.h"
-#include "comma_locale.h"
+#include "motor/angle_text.h"
+#include "tests/support/comma_locale.h"
 
 namespace stepdial {
 namespace {

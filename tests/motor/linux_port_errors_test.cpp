@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "hardware_port.h"
-#include "port_error.h"
-#include "port_ppdev.h"
+#include "motor/hardware_port.h"
+#include "motor/port_error.h"
+#include "motor/port_ppdev.h"
 #ifdef __x86_64__
-#include "port_direct_io.h"
+#include "motor/port_direct_io.h"
 #endif
 
 namespace stepdial {

@@ -1,4 +1,4 @@
-#include "open_advice.h"
+#include "motor/open_advice.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "parport_lookup.h"
+#include "motor/parport_lookup.h"
 
 namespace stepdial {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "port_error.h"
-#include "recording_port.h"
-#include "stepping_controller.h"
+#include "motor/port_error.h"
+#include "tests/support/recording_port.h"
+#include "motor/stepping_controller.h"
 
 namespace stepdial {
 namespace {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "comma_locale.h"
-#include "form1_widget.h"
-#include "recording_port.h"
+#include "tests/support/comma_locale.h"
+#include "qt/form1_widget.h"
+#include "tests/support/recording_port.h"
 
 namespace stepdial::qt {
 namespace {

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <vector>
 
-#include "recording_port.h"
-#include "run_form.h"
+#include "tests/support/recording_port.h"
+#include "qt/run_form.h"
 
 namespace stepdial::qt {
 namespace {

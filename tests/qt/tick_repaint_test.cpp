@@ -5,8 +5,8 @@
 #include <map>
 #include <vector>
 
-#include "form1_widget.h"
-#include "recording_port.h"
+#include "qt/form1_widget.h"
+#include "tests/support/recording_port.h"
 
 // What a tick repaints on screen: the needle's old and new place and the readout, each
 // once, and nothing beneath or beside them. No figures: the cost is measured in bench/.

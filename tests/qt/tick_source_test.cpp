@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "tick_pacer.h"
-#include "tick_source.h"
-#include "tick_timer.h"
+#include "core/tick_pacer.h"
+#include "qt/tick_source.h"
+#include "qt/tick_timer.h"
 
 // Whichever source this build chose: the same behaviour on every platform. No figures
 // here: how close to its deadline it lands is measured in bench/.

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <chrono>
 
-#include "tick_timer.h"
+#include "qt/tick_timer.h"
 
 namespace stepdial::qt {
 namespace {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "port_error.h"
-#include "simulated_port.h"
-#include "stepping_controller.h"
-#include "virtual_motor.h"
+#include "motor/port_error.h"
+#include "sim/simulated_port.h"
+#include "motor/stepping_controller.h"
+#include "sim/virtual_motor.h"
 
 namespace stepdial {
 namespace {

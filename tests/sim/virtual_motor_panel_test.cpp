@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "simulated_port.h"
-#include "stepping_controller.h"
-#include "virtual_motor.h"
-#include "virtual_motor_panel.h"
+#include "sim/simulated_port.h"
+#include "motor/stepping_controller.h"
+#include "sim/virtual_motor.h"
+#include "sim/virtual_motor_panel.h"
 
 namespace stepdial {
 namespace {

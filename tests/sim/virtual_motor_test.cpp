@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "simulated_port.h"
-#include "stepping_controller.h"
-#include "virtual_motor.h"
+#include "sim/simulated_port.h"
+#include "motor/stepping_controller.h"
+#include "sim/virtual_motor.h"
 
 namespace stepdial {
 namespace {

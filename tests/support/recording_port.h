@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "port.h"
-#include "port_error.h"
+#include "motor/port.h"
+#include "motor/port_error.h"
 
 namespace stepdial::testing {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "dpi.h"
-#include "form1_window.h"
-#include "recording_port.h"
-#include "utf16.h"
+#include "win32/dpi.h"
+#include "win32/form1_window.h"
+#include "tests/support/recording_port.h"
+#include "motor/utf16.h"
 
 namespace stepdial::win32 {
 namespace {

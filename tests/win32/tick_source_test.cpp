@@ -6,8 +6,8 @@
 #include <chrono>
 #include <vector>
 
-#include "tick_pacer.h"
-#include "tick_source.h"
+#include "core/tick_pacer.h"
+#include "win32/tick_source.h"
 
 namespace stepdial::win32 {
 namespace {

@@ -1,7 +1,7 @@
 // Runs from a folder whose port library is there but cannot be loaded.
 #include <gtest/gtest.h>
 
-#include "windows_port_test_support.h"
+#include "tests/port_windows/windows_port_test_support.h"
 
 namespace stepdial::testing {
 namespace {

@@ -1,8 +1,8 @@
 // Runs from a folder whose port library exports no Out32.
 #include <gtest/gtest.h>
 
-#include "hardware_port.h"
-#include "windows_port_test_support.h"
+#include "motor/hardware_port.h"
+#include "tests/port_windows/windows_port_test_support.h"
 
 namespace stepdial::testing {
 namespace {

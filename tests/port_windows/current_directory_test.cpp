@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "hardware_port.h"
-#include "windows_port_test_support.h"
+#include "motor/hardware_port.h"
+#include "tests/port_windows/windows_port_test_support.h"
 
 namespace stepdial::testing {
 namespace {

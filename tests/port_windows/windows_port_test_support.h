@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "port.h"
-#include "port_error.h"
-#include "port_windows.h"
+#include "motor/port.h"
+#include "motor/port_error.h"
+#include "motor/port_windows.h"
 
 namespace stepdial {
 // Names the cases run under each search after it.

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "hardware_port.h"
-#include "stepping_controller.h"
-#include "windows_port_test_support.h"
+#include "motor/hardware_port.h"
+#include "motor/stepping_controller.h"
+#include "tests/port_windows/windows_port_test_support.h"
 
 namespace stepdial::testing {
 namespace {

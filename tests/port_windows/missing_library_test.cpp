@@ -1,8 +1,8 @@
 // Runs from a folder with no port library, and none in the current directory either.
 #include <gtest/gtest.h>
 
-#include "hardware_port.h"
-#include "windows_port_test_support.h"
+#include "motor/hardware_port.h"
+#include "tests/port_windows/windows_port_test_support.h"
 
 namespace stepdial::testing {
 namespace {
