@@ -6,7 +6,8 @@
 #   spawn VAR CMD...       starts CMD in the background and sets VAR to its PID; at exit
 #                          it is ended (last started, first ended) and waited for
 #   at_exit CMD...         one more thing to do at exit, before the processes are ended
-#   fail MESSAGE           "FAIL: MESSAGE" and every non-empty $work/*.log, then exit 1
+#   fail MESSAGE           "FAIL: MESSAGE" and every non-empty $work/*.log and *.err,
+#                          then exit 1
 #   within SECONDS CMD...  true as soon as CMD succeeds, tried every tenth of a second
 #   window_named TITLE     the ID of the one visible window with exactly that title
 #   start_xvfb             an X server of this run's own (ended at exit); exports DISPLAY
@@ -45,8 +46,8 @@ at_exit() { _testlib_hooks+=("$(printf '%q ' "$@")"); }
 fail() {
     local log
     echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do
-        [ -s "$log" ] && sed "s|^|  $(basename "$log" .log): |" "$log" >&2
+    for log in "$work"/*.log "$work"/*.err; do
+        [ -s "$log" ] && sed "s|^|  $(basename "$log"): |" "$log" >&2
     done
     exit 1
 }

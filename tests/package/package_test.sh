@@ -9,17 +9,7 @@ set -euo pipefail
 
 source_dir=$1 build=$2 version=$3 expected=$4
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../scripts/xvfb.sh"
-work=$(mktemp -d)
-xvfb_pid="" sim_pid=""
-cleanup() {
-  [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
-  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$here/../../scripts/testlib.sh"
 
 # --- the package is built from this tree ---------------------------------------------
 if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
@@ -211,12 +201,10 @@ done <<<"$launchables"
 grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
 
 # --- the unpacked simulator opens its windows on a real X server ------------------------
-start_xvfb "$work" || fail "no X server"
-xvfb_pid=$XVFB_PID
+start_xvfb
 unset QT_QPA_PLATFORM QT_PLUGIN_PATH LD_LIBRARY_PATH
 
-"$root/usr/bin/stepdial-sim" >"$work/sim.log" 2>&1 &
-sim_pid=$!
+spawn sim_pid "$root/usr/bin/stepdial-sim" >"$work/sim.log" 2>&1
 for title in "Form1" "Virtual motor"; do
   if ! timeout 30 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null; then
     cat "$work/sim.log" >&2
@@ -243,8 +231,7 @@ sim_pid=""
 [ "$status" -eq 0 ] || { cat "$work/sim.log" >&2; fail "stepdial-sim ended with status $status"; }
 
 # Form1's window destroyed by another X client: the program ends, never holds the port unseen.
-"$root/usr/bin/stepdial-sim" >"$work/sim.log" 2>&1 &
-sim_pid=$!
+spawn sim_pid "$root/usr/bin/stepdial-sim" >"$work/sim.log" 2>&1
 xdotool windowclose "$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n1)"
 for _ in $(seq 100); do running "$sim_pid" || break; sleep 0.1; done
 running "$sim_pid" && fail "stepdial-sim still runs 10 s after Form1's window was destroyed"

@@ -20,7 +20,7 @@
 #                   [--screenshot OUT.png]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-source "$here/../../scripts/xvfb.sh"
+source "$here/../../scripts/testlib.sh"
 
 loader="" arch="" stand_in="" setup="" version="" program="" screenshot=""
 while [ $# -gt 0 ]; do
@@ -38,42 +38,10 @@ while [ $# -gt 0 ]; do
 done
 library=$(basename "$stand_in")
 
-work=$(mktemp -d)
-xvfb_pid="" app_pid="" server_started=""
-export WINEPREFIX="$work/prefix" WINEARCH=$arch WINEDEBUG=-all
-# No .NET or HTML engine installer prompts, and no desktop menu entries on the host.
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+app_pid=""
+wine_env "$work/prefix"
+export WINEARCH=$arch
 wineserver=$(dirname "$loader")/wineserver
-cleanup() {
-    local status=$?
-    # Errors here must not stop the cleanup half-way and leave a server running.
-    set +e
-    if [ -n "$app_pid" ]; then kill "$app_pid"; wait "$app_pid"; fi 2>/dev/null
-    [ -n "$server_started" ] && "$wineserver" -k >/dev/null 2>&1
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid"; wait "$xvfb_pid"; fi 2>/dev/null
-    rm -rf "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.err; do
-        [ -s "$log" ] && sed "s|^|  $(basename "$log"): |" "$log" >&2
-    done
-    exit 1
-}
-# Polls `condition` (a command) every tenth of a second for up to `seconds`.
-within() {
-    local seconds=$1 _
-    shift
-    for _ in $(seq $((seconds * 10))); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    "$@"
-}
-window_named() { { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | head -n1; }
 running() { kill -0 "$app_pid" 2>/dev/null; }
 # Sets `status` to the exit status of the program started last, once it has ended
 # within `seconds`.
@@ -92,13 +60,12 @@ pe_arch() {
     { [ "$machine" = 8664 ] && echo win64; } || { [ "$machine" = 014c ] && echo win32; } || echo "machine $machine"
 }
 
-start_xvfb "$work" || fail "no X server"
-xvfb_pid=$XVFB_PID
+start_xvfb
 mkdir -p "$WINEPREFIX"
 # The server and the session's own programs start here, with their output on
 # /dev/null: started by a program below, they would keep its log files open.
 "$wineserver" -p </dev/null >/dev/null 2>&1 || fail "$wineserver could not start for $WINEPREFIX"
-server_started=1
+at_exit "$wineserver" -k
 "$loader" wineboot </dev/null >/dev/null 2>&1 || fail "wineboot could not set up $WINEPREFIX"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\stepdial'
@@ -153,8 +120,7 @@ exe="$windows_folder\\stepdial.exe"
 record="$work/record.txt"
 
 # Without the port library: the start-up write fails before Form1 is shown.
-"$loader" "$exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null &
-app_pid=$!
+spawn app_pid "$loader" "$exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null
 box_up() { running && [ -n "$(window_named stepdial)" ]; }
 within 30 box_up || fail "no error box titled stepdial"
 [ -z "$(window_named Form1)" ] || fail "Form1 is on screen beside the start-up error box"
@@ -169,8 +135,7 @@ echo "without $library: error box, status 1"
 
 # With the stand-in: the operator's moves, as the port sees them.
 cp "$stand_in" "$folder/$library"
-STEPDIAL_TEST_PORT_RECORD=$(windows_path "$record") "$loader" "$exe" >"$work/run.out" 2>"$work/run.err" </dev/null &
-app_pid=$!
+STEPDIAL_TEST_PORT_RECORD=$(windows_path "$record") spawn app_pid "$loader" "$exe" >"$work/run.out" 2>"$work/run.err" </dev/null
 form_up() { running && [ -n "$(window_named Form1)" ]; }
 within 30 form_up || fail "no Form1 window"
 form=$(window_named Form1)
