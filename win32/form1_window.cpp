@@ -177,7 +177,7 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case TickTimer::kMessage:
-        timer1_.Expire();
+        timer1_.TakeMessage();
         return 0;
     case WM_PAINT:
         Paint();

@@ -25,7 +25,7 @@ namespace {
 
 }  // namespace
 
-TickSource::TickSource() {
+TickSource::TickSource(std::function<void()> expired) : expired_(std::move(expired)) {
     timer_ =
         ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     highResolution_ = timer_ != nullptr;

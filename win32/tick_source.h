@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace stepdial::win32 {
@@ -19,8 +20,9 @@ namespace stepdial::win32 {
 // loop dispatches posted messages).
 class TickSource {
 public:
-    // Throws std::system_error when Windows gives no timer or no thread.
-    TickSource();
+    // `expired` runs on the window's thread, from Deliver. Throws std::system_error when
+    // Windows gives no timer or no thread.
+    explicit TickSource(std::function<void()> expired = {});
     ~TickSource();
     TickSource(const TickSource&) = delete;
     TickSource& operator=(const TickSource&) = delete;
@@ -37,6 +39,10 @@ public:
     // The window calls this as it takes the message: a later expiry may be posted again.
     // False for one that was posted before a Disarm.
     bool TakeExpiry();
+    // The same, and `expired` runs for an expiry that counts.
+    void Deliver() {
+        if (TakeExpiry() && expired_) expired_();
+    }
 
     // Whether the timer wakes to the microsecond by itself; a plain one needs the
     // system's timer resolution raised to 1 ms while the motor moves.
@@ -46,6 +52,7 @@ private:
     void Wait();
     void HoldResolution(bool hold);
 
+    std::function<void()> expired_;
     HANDLE timer_ = nullptr;
     HANDLE stop_ = nullptr;
     bool highResolution_ = false;
