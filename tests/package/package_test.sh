@@ -158,9 +158,15 @@ messages=$(cat "$source_dir"/motor/port_linux.cpp "$source_dir"/motor/port_ppdev
 while read -r message; do
   grep -qF ": $message: " "$work/stepdial.txt" || fail "stepdial.1 does not list the failure '$message'"
 done <<<"$messages"
-for file in /proc/sys/dev/parport /dev/parportN "sudo modprobe parport_pc ppdev" "usermod -aG lp"; do
+for file in /proc/sys/dev/parport /dev/parportN; do
   grep -qF "$file" "$work/stepdial.txt" || fail "stepdial.1 does not mention $file"
 done
+# So is every command a remedy tells the operator to run, as the remedies' home words it.
+commands=$(grep -ohE '\(sudo [^)"]*\)' "$source_dir"/motor/port_error.h | tr -d '()' | sort -u)
+[ "$(wc -l <<<"$commands")" -ge 2 ] || fail "found only these remedy commands in motor/port_error.h: $commands"
+while read -r command; do
+  grep -qF "$command" "$work/stepdial.txt" || fail "stepdial.1 does not give the remedy's command '$command'"
+done <<<"$commands"
 
 applications="$root/usr/share/applications"
 app_id=io.github.stepdial.stepdial
