@@ -220,7 +220,6 @@ TEST(Form1WindowKeys, TabFollowsTheTabIndexAndEnterStartsNothing) {
     Key(button, VK_SPACE);
     Pump(f.window, [&] { return f.window.Form().Moving(); });
     EXPECT_TRUE(f.window.Form().Moving()) << "the button takes the keyboard's press";
-    EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{0});
 }
 
 bool Contains(HRGN region, int x, int y) { return ::PtInRegion(region, x, y) != FALSE; }
