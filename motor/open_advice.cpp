@@ -75,10 +75,8 @@ std::string DescribeOpenAdvice(OpenAdvice advice, const NodeAccess& access) {
     case OpenAdvice::UseTheSeat:
         return std::string(remedy::kUseTheSeat);
     case OpenAdvice::JoinGroup:
-        return remedy::JoinGroup(access.group) +
-               (access.hasAcl
-                    ? " Or start stepdial at the PC's own desktop, whose user the device is open to."
-                    : "");
+        return access.hasAcl ? remedy::JoinGroup(access.group) + " " + std::string(remedy::kOrUseTheSeat)
+                             : remedy::JoinGroup(access.group);
     case OpenAdvice::LogInAgain:
         return std::string(remedy::kLogInAgain);
     case OpenAdvice::OpenToOwnerAlone:

@@ -52,6 +52,9 @@ inline constexpr std::string_view kLogInAgain =
     "Your user joined that group after this session began: log out and in again.";
 inline constexpr std::string_view kUseTheSeat =
     "The device is open to the person at the PC's own desktop: start stepdial there.";
+// After JoinGroup, where the desktop's user has the device too.
+inline constexpr std::string_view kOrUseTheSeat =
+    "Or start stepdial at the PC's own desktop, whose user the device is open to.";
 inline constexpr std::string_view kAskTheAdministrator =
     "Your user has the device's group and is still refused, so a security policy stands in the way: ask "
     "the administrator.";

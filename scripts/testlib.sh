@@ -14,6 +14,8 @@
 #   start_window_manager   openbox on that server, as on a desktop (ended at exit)
 #   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
 #                          menu entries written on the host
+#   interval_stats         tick intervals in ms on standard input, one a line: prints
+#                          "COUNT MEAN MIN P50 P99 MAX WITHIN", WITHIN the % in 13-18 ms
 # shellcheck shell=bash
 
 work=$(mktemp -d)
@@ -82,6 +84,14 @@ start_window_manager() {
     # A window manager announces itself on the root window once it manages the screen.
     _managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
     within 10 _managed || fail "openbox does not manage the screen: $(cat "$work/wm.out")"
+}
+
+interval_stats() {
+    sort -g | awk '{ d[NR] = $1; sum += $1; within += ($1 >= 13 && $1 <= 18) }
+        END {
+            p99 = int(0.99 * NR + 0.999999)
+            printf "%d %.3f %.3f %.3f %.3f %.3f %.1f\n", NR, sum / NR, d[1], d[int((NR + 1) / 2)], d[p99], d[NR], 100 * within / NR
+        }'
 }
 
 wine_env() {

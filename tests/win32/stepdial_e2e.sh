@@ -188,19 +188,9 @@ xdotool type --delay 50 360
 xdotool mousemove --window "$form" 28 20 click 1
 move_writes 26 48
 [ "$(values_from 26)" = "$(at888 $(repeat 12 6 12 9 3))" ] || fail "to 360, the port got: $(values_from 26)"
-cadence=$(tail -n +26 "$record" | awk '
-    NR > 1 { d[NR - 1] = ($3 - last) / 1000 }
-    { last = $3; if (NR == 1) first = $3 }
-    END {
-        n = NR - 1; mean = (last - first) / 1000 / n
-        for (i = 1; i <= n; i++) s[i] = d[i]
-        for (i = 2; i <= n; i++) { v = s[i]; for (j = i - 1; j >= 1 && s[j] > v; j--) s[j + 1] = s[j]; s[j + 1] = v }
-        rank = int(0.99 * n + 0.999999); if (rank < 1) rank = 1
-        for (i = 1; i <= n; i++) within += (s[i] >= 13 && s[i] <= 18)
-        printf "%d %.3f %.3f %.3f %.3f %.3f %.0f", NR, mean, s[1], s[int((n + 1) / 2)], s[rank], s[n], 100 * within / n
-    }')
-read -r ticks mean min p50 p99 max within <<<"$cadence"
-echo "0 to 360: $ticks ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
+cadence=$(tail -n +26 "$record" | awk 'NR > 1 { print ($3 - last) / 1000 } { last = $3 }' | interval_stats)
+read -r intervals mean min p50 p99 max within <<<"$cadence"
+echo "0 to 360: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
     "$within% within 13-18 ms (1/64 s = 15.625 ms)"
 awk -v m="$mean" 'BEGIN { exit !(m >= 15.625 * 0.97 && m <= 15.625 * 1.03) }' ||
     fail "mean tick interval $mean ms is not 15.625 ms within 3%"
