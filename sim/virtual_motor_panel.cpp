@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -28,16 +29,6 @@ QMargins FrameMargins(const QWidget& window) {
 
 }  // namespace
 
-void ChangingLabel::Show(const QString& text) {
-    if (text == this->text()) return;
-    setText(text);
-    // Measuring a text costs as much as drawing it: only a longer one may need more room.
-    if (text.size() <= longest_) return;
-    longest_ = text.size();
-    // The size a layout would give it, and never smaller than it has been.
-    setFixedSize(sizeHint().expandedTo(minimumSize()));
-}
-
 VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& port, QWidget* parent)
     : QWidget(parent, Qt::Window), motor_(motor), port_(port) {
     setWindowTitle(QStringLiteral("Virtual motor"));
@@ -55,19 +46,17 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     }
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    byte_ = new ChangingLabel(this);
-    angle_ = new ChangingLabel(this);
-    for (QLabel* label : {byte_, angle_}) label->setFont(fixed);
+    byte_ = new ReadoutText(this);
+    angle_ = new ReadoutText(this);
+    for (ReadoutText* readout : {byte_, angle_}) readout->setFont(fixed);
 
     // Room for the counts of a long session, so the window does not widen as they grow.
+    constexpr int kCountDigits = 7;
     auto* countGrid = new QGridLayout;
-    const int countWidth = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("0000000"));
     for (int column = 0; column < 3; ++column) {
         countGrid->addWidget(new QLabel(kCountNames[column], this), 0, column, Qt::AlignRight);
-        counts_[column] = new ChangingLabel(this);
+        counts_[column] = new ReadoutText(this, kCountDigits, Qt::AlignRight);
         counts_[column]->setFont(fixed);
-        counts_[column]->setMinimumWidth(countWidth);
-        counts_[column]->setAlignment(Qt::AlignRight);
         countGrid->addWidget(counts_[column], 1, column, Qt::AlignRight);
     }
 
@@ -93,7 +82,7 @@ VirtualMotorPanel::~VirtualMotorPanel() { port_.OnWrite({}); }
 
 QString VirtualMotorPanel::CountsText() const {
     QStringList parts;
-    for (int column = 0; column < 3; ++column) parts << kCountNames[column] + u' ' + counts_[column]->text();
+    for (int column = 0; column < 3; ++column) parts << kCountNames[column] + u' ' + counts_[column]->Text();
     return parts.join(QStringLiteral("  "));
 }
 

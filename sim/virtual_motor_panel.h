@@ -1,31 +1,18 @@
 #pragma once
 
-#include <QLabel>
 #include <QPointer>
 #include <QWidget>
 #include <array>
 
 #include "sim/coil_lamp.h"
 #include "sim/coil_names.h"
+#include "sim/readout_text.h"
 #include "sim/rotor_view.h"
 #include "sim/simulated_port.h"
 #include "sim/timing_strip.h"
 #include "sim/virtual_motor.h"
 
 namespace stepdial {
-
-// A label whose text changes with every write. Qt lays the whole window out again each
-// time a label that may change size gets a new text; this one keeps a fixed size, grown
-// only when a text longer than any before needs more room, so a new text repaints the
-// label alone.
-class ChangingLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-    void Show(const QString& text);
-
-private:
-    qsizetype longest_ = -1;
-};
 
 // The "Virtual motor" window: what the coils receive, where the rotor stands, and the
 // coil lines over the last writes, brought up to date after every write to the simulated
@@ -50,10 +37,10 @@ public:
     const std::array<CoilLamp*, kCoils>& Lamps() const { return lamps_; }
     const RotorView& Rotor() const { return *rotor_; }
     const TimingStrip& Strip() const { return *strip_; }
-    QString ByteText() const { return byte_->text(); }
+    QString ByteText() const { return byte_->Text(); }
     // "writes 13  steps 12  stalls 0"
     QString CountsText() const;
-    QString RotorAngleCaption() const { return angle_->text(); }
+    QString RotorAngleCaption() const { return angle_->Text(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,10 +49,10 @@ private:
     const VirtualMotor& motor_;
     SimulatedPort& port_;
     std::array<CoilLamp*, kCoils> lamps_{};
-    ChangingLabel* byte_;
-    ChangingLabel* angle_;
+    ReadoutText* byte_;
+    ReadoutText* angle_;
     // Writes, steps and stalls, in columns under their names.
-    std::array<ChangingLabel*, 3> counts_{};
+    std::array<ReadoutText*, 3> counts_{};
     RotorView* rotor_;
     TimingStrip* strip_;
     QPointer<QWidget> form_;

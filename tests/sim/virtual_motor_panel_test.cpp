@@ -121,13 +121,14 @@ TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&sim.panel));
     SteppingController controller(sim.port);
     controller.ResetMotor();
-    for (const char* target : {"90", "-45", "127.5"}) {
+    // Texts grow and shrink: "rotor 127.5°" is followed by "rotor 0°".
+    for (const char* target : {"90", "-45", "127.5", "0"}) {
         for (int tick = 0; tick < 30; ++tick) {
             controller.StepMotor(target);
             QCoreApplication::processEvents();
         }
     }
-    ASSERT_EQ(sim.panel.Rotor().Angle(), 127.5);
+    ASSERT_EQ(sim.panel.Rotor().Angle(), 0.0);
     QTest::qWait(50);
 
     const QImage onScreen = sim.panel.screen()->grabWindow(sim.panel.winId()).toImage().convertToFormat(QImage::Format_RGB32);
@@ -182,18 +183,18 @@ TEST(VirtualMotorPanel, TimingStripShowsEveryByteWrittenInItsColumn) {
     }
 }
 
-TEST(ChangingLabel, GrowsToShowALongerTextWhole) {
+TEST(ReadoutText, GrowsToShowALongerTextWhole) {
     QWidget window;
-    auto* label = new ChangingLabel(&window);
-    label->Show(QStringLiteral("7"));
-    const QSize small = label->size();
-    label->Show(QStringLiteral("1234567890123"));
-    EXPECT_GE(label->width(), label->sizeHint().width());
-    EXPECT_GT(label->width(), small.width());
-    const int grown = label->width();
-    label->Show(QStringLiteral("8"));
-    EXPECT_EQ(label->width(), grown) << "a shorter text must not lay the window out again";
-    EXPECT_EQ(label->text(), QStringLiteral("8"));
+    auto* readout = new ReadoutText(&window);
+    readout->Show(QStringLiteral("7"));
+    const QSize small = readout->size();
+    readout->Show(QStringLiteral("1234567890123"));
+    EXPECT_GE(readout->width(), readout->fontMetrics().horizontalAdvance(QStringLiteral("1234567890123")));
+    EXPECT_GT(readout->width(), small.width());
+    const int grown = readout->width();
+    readout->Show(QStringLiteral("8"));
+    EXPECT_EQ(readout->width(), grown) << "a shorter text must not lay the window out again";
+    EXPECT_EQ(readout->Text(), QStringLiteral("8"));
 }
 
 // Runs the event loop until something quits it, or `limitMs` passes (then returns -1).
