@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "sim/coil_names.h"
+#include "sim/picture.h"
 
 namespace stepdial {
 namespace {
@@ -41,17 +42,10 @@ QRect CoilLamp::LampArea() const { return Lamp().adjusted(-2, -2, 2, 2); }
 
 const QPixmap& CoilLamp::LampPicture(bool lit) {
     QPixmap& picture = pictures_[lit];
-    const qreal ratio = devicePixelRatioF();
     const QRect area = LampArea();
-    if (!picture.isNull() && picture.devicePixelRatio() == ratio &&
-        picture.deviceIndependentSize() == QSizeF(area.size())) {
-        return picture;
-    }
-    picture = QPixmap((QSizeF(area.size()) * ratio).toSize());
-    picture.setDevicePixelRatio(ratio);
-    // On the window's own background, the antialiased rim comes out exactly as drawn
-    // straight onto the window; moved by whole pixels, the lamp rasterises the same.
-    picture.fill(palette().color(backgroundRole()));
+    if (IsCurrent(picture, *this, area.size())) return picture;
+    // Moved by whole pixels, the lamp rasterises as it would straight onto the window.
+    picture = BlankPicture(*this, area.size());
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(60, 60, 60), 1.5));

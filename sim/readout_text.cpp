@@ -6,6 +6,8 @@
 #include <QRegion>
 #include <algorithm>
 
+#include "sim/picture.h"
+
 namespace stepdial {
 
 ReadoutText::ReadoutText(QWidget* parent, int columns, Qt::Alignment alignment)
@@ -48,19 +50,15 @@ QString ReadoutText::InCells(const QString& text) const {
 QSize ReadoutText::sizeHint() const { return {columns_ * cellWidth_, fontMetrics().height()}; }
 
 const QPixmap& ReadoutText::Picture(QChar character) {
-    const qreal ratio = devicePixelRatioF();
+    const QSize cell(cellWidth_, height());
     auto picture = pictures_.find(character);
-    if (picture != pictures_.end() && picture->devicePixelRatio() == ratio) return *picture;
+    if (picture != pictures_.end() && IsCurrent(*picture, *this, cell)) return *picture;
 
-    QPixmap drawn((QSizeF(cellWidth_, height()) * ratio).toSize());
-    drawn.setDevicePixelRatio(ratio);
-    // On the window's own background the antialiased edges come out as they would drawn
-    // straight onto the window.
-    drawn.fill(palette().color(QPalette::Window));
+    QPixmap drawn = BlankPicture(*this, cell);
     QPainter painter(&drawn);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRect(0, 0, cellWidth_, height()), Qt::AlignLeft | Qt::AlignVCenter, QString(character));
+    painter.drawText(QRect(QPoint(), cell), Qt::AlignLeft | Qt::AlignVCenter, QString(character));
     return *pictures_.insert(character, drawn);
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/picture.h"
+
 namespace stepdial {
 namespace {
 
@@ -56,16 +58,9 @@ QRect RotorView::MarkArea(double degrees) const {
 }
 
 const QPixmap& RotorView::Disc() {
-    const qreal ratio = devicePixelRatioF();
-    if (!disc_.isNull() && disc_.devicePixelRatio() == ratio && disc_.deviceIndependentSize() == QSizeF(size())) {
-        return disc_;
-    }
+    if (IsCurrent(disc_, *this, size())) return disc_;
     marks_.clear();
-    disc_ = QPixmap((QSizeF(size()) * ratio).toSize());
-    disc_.setDevicePixelRatio(ratio);
-    // Drawn on the window's own background, the antialiased rim comes out exactly as it
-    // would drawn straight onto the window.
-    disc_.fill(palette().color(backgroundRole()));
+    disc_ = BlankPicture(*this, size());
     QPainter painter(&disc_);
     painter.setRenderHint(QPainter::Antialiasing);
     const double radius = Radius();

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "sim/simulated_port.h"
@@ -113,21 +114,28 @@ INSTANTIATE_TEST_SUITE_P(Angles, RotorDrawing,
                                            MarkCase{-45, std::sqrt(0.5), -std::sqrt(0.5)},
                                            MarkCase{727.5, std::cos(7.5 * M_PI / 180), std::sin(7.5 * M_PI / 180)}));
 
-// The panel repaints only what a write changed, from pictures drawn once: what is on the
-// screen after many writes must be what a full repaint draws.
-TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
-    Sim sim;
+// Shows the panel and steps the controller toward each target in turn, `ticks` times
+// each, letting the panel paint after every write as the event loop does.
+void MoveShown(Sim& sim, std::initializer_list<const char*> targets, int ticks) {
     sim.panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&sim.panel));
     SteppingController controller(sim.port);
     controller.ResetMotor();
-    // Texts grow and shrink: "rotor 127.5°" is followed by "rotor 0°".
-    for (const char* target : {"90", "-45", "127.5", "0"}) {
-        for (int tick = 0; tick < 30; ++tick) {
+    for (const char* target : targets) {
+        for (int tick = 0; tick < ticks; ++tick) {
             controller.StepMotor(target);
             QCoreApplication::processEvents();
         }
     }
+}
+
+// The panel repaints only what a write changed, from pictures drawn once: what is on the
+// screen after many writes must be what a full repaint draws.
+TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
+    Sim sim;
+    // Texts grow and shrink: "rotor 127.5°" is followed by "rotor 0°".
+    MoveShown(sim, {"90", "-45", "127.5", "0"}, 30);
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(sim.panel.Rotor().Angle(), 0.0);
     QTest::qWait(50);
 
@@ -145,16 +153,8 @@ TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
 // stands in the upper half of its row where the bit is 1 and in the lower half where it is 0.
 TEST(VirtualMotorPanel, TimingStripShowsEveryByteWrittenInItsColumn) {
     Sim sim;
-    sim.panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sim.panel));
-    SteppingController controller(sim.port);
-    controller.ResetMotor();
-    for (const char* target : {"30", "0", "-30"}) {
-        for (int tick = 0; tick < 4; ++tick) {
-            controller.StepMotor(target);
-            QCoreApplication::processEvents();
-        }
-    }
+    MoveShown(sim, {"30", "0", "-30"}, 4);
+    ASSERT_FALSE(HasFatalFailure());
     const std::vector<int> written = {0, 6, 12, 9, 3, 9, 12, 6, 3, 9, 12, 6, 3};
 
     const TimingStrip& strip = sim.panel.Strip();
