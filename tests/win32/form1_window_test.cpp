@@ -194,7 +194,9 @@ TEST(Form1WindowLayout, TheEntryOpensWithItsWholeTextInView) {
     RECT client;
     ::GetClientRect(entry, &client);
     // Where the first and the last character start, in the entry's client area.
-    const auto x = [&](WPARAM index) { return static_cast<short>(LOWORD(::SendMessageW(entry, EM_POSFROMCHAR, index, 0))); };
+    const auto x = [&](WPARAM index) {
+        return static_cast<short>(LOWORD(::SendMessageW(entry, EM_POSFROMCHAR, index, 0)));
+    };
     EXPECT_GE(x(0), client.left) << "\"360\" is scrolled out of view";
     EXPECT_LT(x(2), client.right);
 }
