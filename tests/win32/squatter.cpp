@@ -1,10 +1,8 @@
-// A program that is not stepdial but looks like one from outside, for tests only: it is
-// called stepdial.exe and holds the named mutex an earlier stepdial held while it ran,
-// until it is ended. The installer must not take it for a running stepdial.
+// Not stepdial, for tests only: called stepdial.exe, it holds the mutex an earlier
+// stepdial held while it ran until it is ended.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ::CreateMutexW(nullptr, TRUE, L"Global\\stepdial.running");
-    ::Sleep(INFINITE);
-    return 0;
+    for (;;) ::Sleep(INFINITE);
 }

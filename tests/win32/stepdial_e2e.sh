@@ -3,21 +3,17 @@
 # in a Wine prefix of its own made for this run, 64-bit or 32-bit (--arch):
 #   - installs it with the installer's /S and checks what landed on disk and in the
 #     registry (or, for a build without an installer, copies the program in), and that
-#     the program is of the prefix's bitness; a silent installation into a read-only
-#     folder must fail and leave nothing, and a program named stepdial.exe holding the
-#     mutex an earlier stepdial held must block neither installing nor uninstalling;
+#     the program is of the prefix's bitness;
 #   - starts it without a port library: an error box, no Form1, status 1;
 #   - puts the recording stand-in port library beside it, types 90 in the entry and
 #     clicks the start button: the port gets 0, then 6 12 9 3 three times; the needle
 #     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
 #     360 takes 48 ticks whose mean interval is 1/64 s within 3%, none shorter than
 #     half of it (what stays true on a busy machine; the distribution is printed);
-#   - runs the installer again, silently, over the running program, and the registered
-#     silent uninstaller: both must refuse with the running status and change nothing;
+#   - runs the installer again, silently, over the running program: it must refuse with
+#     a non-zero status and leave the program and its registration as they were;
 #   - closes the window with Alt+F4: status 0, nothing written at exit;
-#   - uninstalls with the registered silent uninstaller: status 0 with everything
-#     installed gone when it returns; an installation into folders it made takes them
-#     away when uninstalled, and only those.
+#   - uninstalls with /S and checks that everything installed is gone.
 #
 #   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll
 #                   (--setup stepdial-setup.exe --version VERSION --squatter SQUATTER.exe
@@ -87,11 +83,9 @@ reg_key_exists() { "$loader" reg query "$1" >/dev/null 2>&1; }
 drive_c="$WINEPREFIX/drive_c"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/stepdial.lnk"
 font="$drive_c/windows/Fonts/DavidCLM-Bold.otf"
-# The installer's statuses besides 0.
 exit_status() { sed -n "s/^!define $1 //p" "$here/../../packaging/windows/stepdial.nsi"; }
-# What an installation left: FOLDER's entries ("none" without it) but the uninstaller,
-# which goes just after its own process (checked on its own), whether stepdial is
-# registered and whether its Start-menu shortcut is there.
+# What an installation left: FOLDER's entries but the uninstaller (it goes just after its
+# process ends), whether stepdial is registered, whether its shortcut is there.
 left_in() {
     local entries=none key=no link=no
     [ ! -d "$1" ] || entries=$(LC_ALL=C ls -A "$1" | grep -vx uninstall.exe | paste -sd ' ')
@@ -108,28 +102,21 @@ installer_case() {
     "$loader" "${program%%\"*}" "${words[@]}" >"$work/case.out" 2>"$work/case.err" </dev/null || got=$?
     now=$(left_in "$folder")
     echo "$name: status $got; $now"
-    [ "$got" = "$status" ] || fail "$name: status $got, not $status"
-    [ "$now" = "$left" ] || fail "$name: $now, not $left"
+    [ "$got; $now" = "$status; $left" ] || fail "$name: not status $status; $left"
 }
 quiet_uninstall() { reg_value "$uninstall_key" QuietUninstallString; }
 if [ -n "$setup" ]; then
     folder="$drive_c/Program Files/stepdial"
     windows_folder='C:\Program Files\stepdial'
     windows_setup=$(windows_path "$setup")
-    mkdir -p "$drive_c/read-only"
-    chmod a-w "$drive_c/read-only"
     # Root writes whatever a folder's mode says: only the immutable flag stops it.
-    if [ "$(id -u)" = 0 ]; then
-        chattr +i "$drive_c/read-only" || fail "chattr could not make a folder read-only for root"
-        at_exit chattr -i "$drive_c/read-only"
-    fi
+    mkdir -p "$drive_c/read-only" && chmod a-w "$drive_c/read-only" && at_exit chattr -i "$drive_c/read-only"
+    [ "$(id -u)" != 0 ] || chattr +i "$drive_c/read-only" || fail "chattr could not make a folder read-only"
     installer_case "read-only folder" "$(exit_status EXIT_FAILED)" "$drive_c/read-only" \
         "entries: empty; key: no; shortcut: no" "\"$windows_setup\" /S /D=C:\\read-only\\step dial"
-    mkdir -p "$drive_c/squatter"
-    cp "$squatter" "$drive_c/squatter/stepdial.exe"
+    mkdir -p "$drive_c/squatter" && cp "$squatter" "$drive_c/squatter/stepdial.exe"
     spawn squatter_pid "$loader" 'C:\squatter\stepdial.exe' </dev/null >/dev/null 2>&1
-    squatter_up() { ps -eo args | grep -qxF 'C:\squatter\stepdial.exe'; }
-    within 20 squatter_up || fail "the squatter did not start"
+    within 20 bash -c "ps -eo args | grep -qxF 'C:\\squatter\\stepdial.exe'" || fail "the squatter did not start"
     installer_case "installing beside a squatter" 0 "$folder" \
         "entries: fonts-licence.txt stepdial.exe; key: yes; shortcut: yes" "\"$windows_setup\" /S"
     for file in stepdial.exe uninstall.exe fonts-licence.txt; do
@@ -267,10 +254,8 @@ wait_for_exit 15
 echo "closed with Alt+F4: status 0, nothing written"
 
 [ -n "$setup" ] || exit 0
-# Only the operator's port library may stay.
 installer_case "uninstalling beside a squatter" 0 "$folder" "entries: $library; key: no; shortcut: no" "$(quiet_uninstall)"
-gone() { [ ! -e "$1" ]; }
-within 10 gone "$folder/uninstall.exe" || fail "uninstall.exe is still there 10 s after the uninstaller ended"
+within 10 test ! -e "$folder/uninstall.exe" || fail "uninstall.exe still there 10 s after the uninstaller ended"
 [ ! -e "$font" ] || fail "David CLM is still in the Fonts folder"
 ! reg_value "$substitutes_key" David >/dev/null || fail "\"David\" is still mapped"
 ! reg_value "$fonts_key" "David CLM Bold (OpenType)" >/dev/null || fail "David CLM is still registered"
@@ -278,10 +263,9 @@ echo "uninstalled: nothing of it left but the operator's $library"
 
 # Folders the installation made go with it; the folder that was there stays.
 mkdir -p "$drive_c/kept"
-new_folder="$drive_c/kept/new folder"
-installer_case "installing into new folders" 0 "$new_folder" "entries: step dial; key: yes; shortcut: yes" \
+installer_case "installing into new folders" 0 "$drive_c/kept/new folder" "entries: step dial; key: yes; shortcut: yes" \
     "\"$windows_setup\" /S /D=C:\\kept\\new folder\\step dial"
-installer_case "uninstalling from new folders" 0 "$new_folder/step dial" "entries: empty; key: no; shortcut: no" \
-    "$(quiet_uninstall)"
-within 10 gone "$new_folder" || fail "$new_folder is still there 10 s after the uninstaller ended"
-[ -d "$drive_c/kept" ] || fail "the uninstaller removed C:\\kept, which it did not make"
+installer_case "uninstalling from new folders" 0 "$drive_c/kept/new folder/step dial" \
+    "entries: empty; key: no; shortcut: no" "$(quiet_uninstall)"
+within 10 test ! -e "$drive_c/kept/new folder" && [ -d "$drive_c/kept" ] ||
+    fail "not only the folders the installation made are gone 10 s after the uninstaller ended"
