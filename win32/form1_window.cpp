@@ -59,6 +59,15 @@ Form1Window::Form1Window(Port& port, FailureBox box)
     ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     LayOut();
+    // The caret opens after the design angle, as a Qt entry opens: typing adds to what is
+    // there on both, and Backspace takes it away. Placed only once the entry has its size
+    // and font: Wine's edit control scrolls a caret placed in a box 0 pixels wide into
+    // view, the text out of it, and does not scroll back when the box grows.
+    for (const Child& child : children_) {
+        if (child.design->kind != layout::Kind::TextBox) continue;
+        const int end = ::GetWindowTextLengthW(child.window);
+        ::SendMessageW(child.window, EM_SETSEL, static_cast<WPARAM>(end), end);
+    }
 }
 
 Form1Window::~Form1Window() {
@@ -87,9 +96,6 @@ void Form1Window::Create(const layout::Control& design, std::size_t index) {
         break;
     case layout::Kind::TextBox:
         make(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL);
-        // The caret opens after the design angle, as a Qt entry opens: typing adds to
-        // what is there on both, and Backspace takes it away.
-        if (control) ::SendMessageW(control, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
         break;
     case layout::Kind::Label:
         // A plain static control lays its text out with a left-to-right base direction

@@ -4,12 +4,9 @@
 #include "motor/hardware_port.h"
 #include "win32/parent_console.h"
 #include "win32/run_form.h"
-#include "win32/running_mutex.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     stepdial::win32::SendErrorsToParentConsole();
-    // Held until the process ends; without it only an update's safety check is lost.
-    ::CreateMutexW(nullptr, FALSE, stepdial::win32::kRunningMutex);
     // The manifest asks for version 6 of the common controls; their classes take over
     // BUTTON, EDIT and STATIC once the library has registered them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

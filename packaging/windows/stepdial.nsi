@@ -1,7 +1,7 @@
 ; stepdial's installer for Windows 7 SP1 and later, per machine. makensis is given
-; VERSION, PUBLISHER, PROGRAM64 and PROGRAM32 (the two stepdial.exe), ICON, RUNNING_MUTEX
-; (what a running stepdial holds), FONT (DavidCLM-Bold.otf), FONT_LICENCE and OUTFILE.
-; /S installs or uninstalls silently.
+; VERSION, PUBLISHER, PROGRAM64 and PROGRAM32 (the two stepdial.exe), ICON, FONT
+; (DavidCLM-Bold.otf), FONT_LICENCE and OUTFILE. /S installs or uninstalls silently; the
+; registered silent uninstallation runs in place (_?=) so that its caller gets its status.
 Unicode true
 ; A 32-bit installer starts on 32-bit Windows as well; on 64-bit Windows it installs the
 ; 64-bit program.
@@ -23,6 +23,12 @@ SetCompressor /SOLID lzma
 !define FONT_ENTRY "David CLM Bold (OpenType)"
 ; Status of a silent run that changed nothing because stepdial runs.
 !define EXIT_RUNNING 2
+; Status of a run that could not write or remove what it installs.
+!define EXIT_FAILED 3
+; Windows' ERROR_SUCCESS_REBOOT_REQUIRED: done, but a file goes only when Windows restarts.
+!define EXIT_RESTART 3010
+; A file skipped is a broken installation: a file that cannot be written fails it.
+AllowSkipFiles off
 
 Name "stepdial ${VERSION}"
 OutFile "${OUTFILE}"
@@ -34,6 +40,11 @@ UninstallIcon "${ICON}"
 
 ; The port library of the program this Windows gets.
 Var Library
+; How many folders, from $INSTDIR up, this installation made.
+Var AddedFolders
+; Whether $INSTDIR held no stepdial.exe before: a failed installation then takes back
+; what it wrote.
+Var Fresh
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 ProductName "stepdial"
@@ -43,6 +54,7 @@ VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 LegalCopyright "Copyright ${PUBLISHER}"
 
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE RefuseWhileRunning
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 ; The port library is not ours to ship: the operator brings it.
@@ -61,14 +73,58 @@ beside stepdial.exe, before you start stepdial."
 ; over the old program, and an uninstallation would leave it behind. The operator is
 ; asked to close it; a silent run changes nothing and ends with EXIT_RUNNING.
 !macro REFUSE_WHILE_RUNNING UN
+; Sets $0 to 1 while a process runs $INSTDIR's stepdial.exe. A process's image is the
+; file Windows mapped for it: no other program can claim it without running that very
+; file, as a name, a window or a named object can be taken by any user's program.
+Function ${UN}StepdialRuns
+  StrCpy $0 0
+  ; In its long form, as Windows names a process's image: /D= may give a short one.
+  System::Call 'kernel32::GetLongPathNameW(w "$INSTDIR\stepdial.exe", w .r1, i ${NSIS_MAX_STRLEN}) i.r2'
+  ${If} $2 = 0
+    Return
+  ${EndIf}
+  ; TH32CS_SNAPPROCESS; a PROCESSENTRY32W of this 32-bit program is 556 bytes.
+  System::Call 'kernel32::CreateToolhelp32Snapshot(i 2, i 0) p.r3'
+  System::Alloc 556
+  Pop $4
+  System::Call '*$4(i 556)'
+  System::Call 'kernel32::Process32FirstW(p r3, p r4) i.r5'
+  ${DoWhile} $5 <> 0
+    System::Call '*$4(i, i, i .r6, i, i, i, i, i, i, &w260 .r7)'
+    ${If} $7 == "stepdial.exe"
+      ; PROCESS_QUERY_LIMITED_INFORMATION
+      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r6) p.r8'
+      ${If} $8 P<> 0
+        System::Call 'kernel32::QueryFullProcessImageNameW(p r8, i 0, w .r9, *i ${NSIS_MAX_STRLEN}) i.r2'
+        System::Call 'kernel32::CloseHandle(p r8)'
+        ${If} $2 <> 0
+        ${AndIf} $9 == $1
+          StrCpy $0 1
+        ${EndIf}
+      ${Else}
+        ; Another user's process this one may not look into: Windows refuses to open a
+        ; running program's file for writing (ERROR_SHARING_VIOLATION).
+        System::Call 'kernel32::CreateFileW(w r1, i 0x40000000, i 7, p 0, i 3, i 0, p 0) p.r8 ?e'
+        Pop $2
+        ${If} $8 P= -1
+        ${AndIf} $2 = 32
+          StrCpy $0 1
+        ${ElseIf} $8 P<> -1
+          System::Call 'kernel32::CloseHandle(p r8)'
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    ${IfThen} $0 = 1 ${|} ${ExitDo} ${|}
+    System::Call 'kernel32::Process32NextW(p r3, p r4) i.r5'
+  ${Loop}
+  System::Free $4
+  System::Call 'kernel32::CloseHandle(p r3)'
+FunctionEnd
+
 Function ${UN}RefuseWhileRunning
   retry:
-  ; SYNCHRONIZE. Denied access means it exists too: a stepdial of another user's session.
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p.r0 ?e'
-  Pop $1
-  ${If} $0 P<> 0
-    System::Call 'kernel32::CloseHandle(p r0)'
-  ${ElseIf} $1 <> 5
+  Call ${UN}StepdialRuns
+  ${If} $0 = 0
     Return
   ${EndIf}
   ${If} ${Silent}
@@ -97,7 +153,6 @@ FunctionEnd
 
 Function .onInit
   !insertmacro USE_WINDOWS_BITNESS
-  Call RefuseWhileRunning
   ; A folder given with /D= stays; an update goes where the last installation went.
   ${If} $INSTDIR == ""
     ReadRegStr $INSTDIR HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -108,9 +163,17 @@ Function .onInit
   ${ElseIf} $INSTDIR == ""
     StrCpy $INSTDIR "$PROGRAMFILES\stepdial"
   ${EndIf}
+  Call RefuseWhileRunning
 FunctionEnd
 
 Function un.onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AFTER=" $1
+  ${IfNot} ${Errors}
+    Call un.RemoveAfter
+    Quit
+  ${EndIf}
   !insertmacro USE_WINDOWS_BITNESS
   Call un.RefuseWhileRunning
 FunctionEnd
@@ -145,9 +208,101 @@ FunctionEnd
   IntOp $3 $3 + $0
 !macroend
 
+; Tells the operator that FOLDER cannot be written, with Windows' reason for the error
+; code on the stack, and fails the installation.
+!macro REFUSE_FOLDER FOLDER
+  Pop $R0
+  System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i R0, i 0, w .R1, i ${NSIS_MAX_STRLEN}, p 0)'
+  DetailPrint "${FOLDER}: $R1"
+  MessageBox MB_OK|MB_ICONSTOP "stepdial cannot be installed in ${FOLDER}:$\r$\n$R1" /SD IDOK
+  Abort
+!macroend
+
+; Makes $INSTDIR and the folders above it it lacks, outermost first, counting them in
+; $AddedFolders, and opens stepdial.exe there for writing: a folder that cannot be
+; written is named with Windows' reason before anything is installed.
+Function MakeFolder
+  StrCpy $1 $INSTDIR
+  StrCpy $AddedFolders 0
+  ${Do}
+    ${If} ${FileExists} "$1\*.*"
+    ${OrIf} $1 == ""
+      ${ExitDo}
+    ${EndIf}
+    IntOp $AddedFolders $AddedFolders + 1
+    ${GetParent} $1 $1
+  ${Loop}
+  ${ForEach} $2 $AddedFolders 1 - 1
+    StrCpy $1 $INSTDIR
+    ${For} $3 2 $2
+      ${GetParent} $1 $1
+    ${Next}
+    System::Call 'kernel32::CreateDirectoryW(w r1, p 0) i.r3 ?e'
+    ${If} $3 = 0
+      !insertmacro REFUSE_FOLDER $1
+    ${EndIf}
+    Pop $0
+  ${Next}
+  ${IfNot} ${FileExists} "$INSTDIR\stepdial.exe"
+    StrCpy $Fresh 1
+  ${EndIf}
+  ; GENERIC_WRITE, OPEN_ALWAYS
+  System::Call 'kernel32::CreateFileW(w "$INSTDIR\stepdial.exe", i 0x40000000, i 7, p 0, i 4, i 0x80, p 0) p.r3 ?e'
+  ${If} $3 P= -1
+    !insertmacro REFUSE_FOLDER $INSTDIR
+  ${EndIf}
+  Pop $0
+  System::Call 'kernel32::CloseHandle(p r3)'
+FunctionEnd
+
+; A failed installation registers nothing and leaves no half-installed folder: what a
+; fresh one wrote goes, with the folders it made (only when empty).
+Function .onInstFailed
+  SetErrorLevel ${EXIT_FAILED}
+  ${If} $Fresh = 1
+    Delete "$SMPROGRAMS\stepdial.lnk"
+    Delete "$INSTDIR\stepdial.exe"
+    Delete "$INSTDIR\fonts-licence.txt"
+    Delete "$INSTDIR\uninstall.exe"
+  ${EndIf}
+  SetOutPath $TEMP
+  Call RemoveAddedFolders
+FunctionEnd
+
+; Removes, when empty, the $AddedFolders folders from $INSTDIR up.
+!macro REMOVE_ADDED_FOLDERS UN
+Function ${UN}RemoveAddedFolders
+  StrCpy $1 $INSTDIR
+  ${For} $2 1 $AddedFolders
+    RMDir $1
+    ${GetParent} $1 $1
+  ${Next}
+FunctionEnd
+!macroend
+!insertmacro REMOVE_ADDED_FOLDERS ""
+!insertmacro REMOVE_ADDED_FOLDERS "un."
+
+; Fails the installation when the instruction before it could not write its file.
+!macro FAIL_ON_ERRORS WHAT
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "stepdial cannot be installed: ${WHAT} could not be written." /SD IDOK
+    Abort
+  ${EndIf}
+!macroend
+
 Section "stepdial"
   SectionIn RO
   SetShellVarContext all
+  Call MakeFolder
+  ; An update into the folder of the installation before it keeps that one's record of
+  ; the folders it made; 0.3.1 kept none and removed its folder when empty.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $AddedFolders = 0
+  ${AndIf} $0 == $INSTDIR
+    ClearErrors
+    ReadRegDWORD $AddedFolders HKLM "${UNINSTALL_KEY}" "AddedFolders"
+    ${IfThen} ${Errors} ${|} StrCpy $AddedFolders 1 ${|}
+  ${EndIf}
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
     File "/oname=stepdial.exe" "${PROGRAM64}"
@@ -155,8 +310,11 @@ Section "stepdial"
     File "/oname=stepdial.exe" "${PROGRAM32}"
   ${EndIf}
   File "/oname=fonts-licence.txt" "${FONT_LICENCE}"
+  ClearErrors
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  !insertmacro FAIL_ON_ERRORS "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\stepdial.lnk" "$INSTDIR\stepdial.exe"
+  !insertmacro FAIL_ON_ERRORS "$SMPROGRAMS\stepdial.lnk"
   Call InstallDavid
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "stepdial"
@@ -165,7 +323,9 @@ Section "stepdial"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\stepdial.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; In place: the uninstaller's own process does the work, and its status is the outcome.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "AddedFolders" $AddedFolders
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ; In KiB, of what was put here: not the operator's port library or anything else
@@ -183,14 +343,52 @@ Section "stepdial"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $3
 SectionEnd
 
+; Run in place, the uninstaller cannot delete its own file while it runs (nor rename
+; it: it reads itself with a handle that refuses both): a copy in the temporary folder
+; does that, with the folders, the moment this process has ended.
+Function un.RemoveSelf
+  ${If} $EXEPATH != "$INSTDIR\uninstall.exe"
+    Delete "$INSTDIR\uninstall.exe"
+    Call un.RemoveAddedFolders
+    Return
+  ${EndIf}
+  GetTempFileName $0
+  System::Call 'kernel32::CopyFileW(w "$EXEPATH", w r0, i 0)'
+  System::Call 'kernel32::GetCurrentProcessId() i.r1'
+  Exec '"$0" /S /AFTER=$1 /FOLDERS=$AddedFolders _?=$INSTDIR'
+FunctionEnd
+
+; The copy of RemoveSelf: waits for the uninstaller given by /AFTER= to end, removes
+; its file and the /FOLDERS= folders it made, and goes itself when Windows restarts.
+Function un.RemoveAfter
+  ${GetOptions} $0 "/FOLDERS=" $AddedFolders
+  ; SYNCHRONIZE
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p.r2'
+  System::Call 'kernel32::WaitForSingleObject(p r2, i -1)'
+  System::Call 'kernel32::CloseHandle(p r2)'
+  SetOutPath $TEMP
+  Delete "$INSTDIR\uninstall.exe"
+  Call un.RemoveAddedFolders
+  ; MOVEFILE_DELAY_UNTIL_REBOOT
+  System::Call 'kernel32::MoveFileExW(w "$EXEPATH", p 0, i 4)'
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext all
-  Delete "$SMPROGRAMS\stepdial.lnk"
+  ; The folders can go only when no process, this one included, works in them.
+  SetOutPath $TEMP
+  ClearErrors
   Delete "$INSTDIR\stepdial.exe"
   Delete "$INSTDIR\fonts-licence.txt"
-  Delete "$INSTDIR\uninstall.exe"
-  ; Only when empty: the port library the operator put here is not ours to remove.
-  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\stepdial.lnk"
+  ; What could not be removed stays registered, with the uninstaller to try again.
+  ${If} ${Errors}
+    SetErrorLevel ${EXIT_FAILED}
+    Abort
+  ${EndIf}
+  ; The port library the operator put here is not ours to remove: only empty folders go.
+  ReadRegDWORD $AddedFolders HKLM "${UNINSTALL_KEY}" "AddedFolders"
+  Call un.RemoveSelf
 
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "AddedFont"
   ${If} $0 = 1
@@ -205,4 +403,5 @@ Section "Uninstall"
   ${EndIf}
   SendMessage ${HWND_BROADCAST} ${WM_FONTCHANGE} 0 0 /TIMEOUT=5000
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${IfThen} ${RebootFlag} ${|} SetErrorLevel ${EXIT_RESTART} ${|}
 SectionEnd

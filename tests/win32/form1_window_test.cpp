@@ -186,6 +186,16 @@ TEST(Form1WindowLayout, NativeControlsStackedInCreationOrder) {
                                         f.Control("Text1"), f.Control("Command1")}));
 }
 
+TEST(Form1WindowLayout, TheEntryOpensWithItsWholeTextInView) {
+    Form f;
+    f.window.Show(SW_SHOWNORMAL);
+    const HWND entry = f.Control("Text1");
+    RECT client;
+    ::GetClientRect(entry, &client);
+    EXPECT_GE(static_cast<short>(::SendMessageW(entry, EM_POSFROMCHAR, 0, 0)), client.left);
+    EXPECT_LT(static_cast<short>(::SendMessageW(entry, EM_POSFROMCHAR, 2, 0)), client.right);
+}
+
 TEST(Form1WindowKeys, TabFollowsTheTabIndexAndEnterStartsNothing) {
     Form f;
     ASSERT_TRUE(f.window.Form().Load());

@@ -16,13 +16,14 @@
 #   - uninstalls with /S and checks that everything installed is gone.
 #
 #   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll
-#                   (--setup stepdial-setup.exe --version VERSION | --program stepdial.exe)
+#                   (--setup stepdial-setup.exe --version VERSION --squatter SQUATTER.exe
+#                    | --program stepdial.exe)
 #                   [--screenshot OUT.png]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/../../scripts/testlib.sh"
 
-loader="" arch="" stand_in="" setup="" version="" program="" screenshot=""
+loader="" arch="" stand_in="" setup="" version="" squatter="" program="" screenshot=""
 while [ $# -gt 0 ]; do
     case $1 in
     --loader) loader=$2 ;;
@@ -30,6 +31,7 @@ while [ $# -gt 0 ]; do
     --stand-in) stand_in=$(realpath "$2") ;;
     --setup) setup=$(realpath "$2") ;;
     --version) version=$2 ;;
+    --squatter) squatter=$(realpath "$2") ;;
     --program) program=$(realpath "$2") ;;
     --screenshot) screenshot=$(realpath -m "$2") ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
@@ -81,11 +83,42 @@ reg_key_exists() { "$loader" reg query "$1" >/dev/null 2>&1; }
 drive_c="$WINEPREFIX/drive_c"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/stepdial.lnk"
 font="$drive_c/windows/Fonts/DavidCLM-Bold.otf"
+exit_status() { sed -n "s/^!define $1 //p" "$here/../../packaging/windows/stepdial.nsi"; }
+# What an installation left: FOLDER's entries but the uninstaller (it goes just after its
+# process ends), whether stepdial is registered, whether its shortcut is there.
+left_in() {
+    local entries=none key=no link=no
+    [ ! -d "$1" ] || entries=$(LC_ALL=C ls -A "$1" | grep -vx uninstall.exe | paste -sd ' ')
+    ! reg_key_exists "$uninstall_key" || key=yes
+    [ ! -e "$shortcut" ] || link=yes
+    echo "entries: ${entries:-empty}; key: $key; shortcut: $link"
+}
+# A silent run of the installer or the uninstaller ("PROGRAM" ARGUMENTS, as Windows
+# gets it) must end with STATUS and leave FOLDER as LEFT says, the moment it returns.
+installer_case() {
+    local name=$1 status=$2 folder=$3 left=$4 program=${5#\"} got=0 now words
+    # Wine joins the words with a space each, which gives the line back as it was.
+    read -ra words <<<"${program#*\" }"
+    "$loader" "${program%%\"*}" "${words[@]}" >"$work/case.out" 2>"$work/case.err" </dev/null || got=$?
+    now=$(left_in "$folder")
+    echo "$name: status $got; $now"
+    [ "$got; $now" = "$status; $left" ] || fail "$name: not status $status; $left"
+}
+quiet_uninstall() { reg_value "$uninstall_key" QuietUninstallString; }
 if [ -n "$setup" ]; then
     folder="$drive_c/Program Files/stepdial"
     windows_folder='C:\Program Files\stepdial'
-    # The installer's status says little; what it left behind is checked instead.
-    "$loader" "$setup" /S >"$work/setup.out" 2>"$work/setup.err" </dev/null || true
+    windows_setup=$(windows_path "$setup")
+    # Root writes whatever a folder's mode says: only the immutable flag stops it.
+    mkdir -p "$drive_c/read-only" && chmod a-w "$drive_c/read-only" && at_exit chattr -i "$drive_c/read-only"
+    [ "$(id -u)" != 0 ] || chattr +i "$drive_c/read-only" || fail "chattr could not make a folder read-only"
+    installer_case "read-only folder" "$(exit_status EXIT_FAILED)" "$drive_c/read-only" \
+        "entries: empty; key: no; shortcut: no" "\"$windows_setup\" /S /D=C:\\read-only\\step dial"
+    mkdir -p "$drive_c/squatter" && cp "$squatter" "$drive_c/squatter/stepdial.exe"
+    spawn squatter_pid "$loader" 'C:\squatter\stepdial.exe' </dev/null >/dev/null 2>&1
+    within 20 bash -c "ps -eo args | grep -qxF 'C:\\squatter\\stepdial.exe'" || fail "the squatter did not start"
+    installer_case "installing beside a squatter" 0 "$folder" \
+        "entries: fonts-licence.txt stepdial.exe; key: yes; shortcut: yes" "\"$windows_setup\" /S"
     for file in stepdial.exe uninstall.exe fonts-licence.txt; do
         [ -f "$folder/$file" ] || fail "no $file in $folder after installing"
     done
@@ -99,7 +132,7 @@ if [ -n "$setup" ]; then
     [ "$(reg_value "$uninstall_key" InstallLocation)" = "$windows_folder" ] || fail "wrong InstallLocation"
     [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$windows_folder\\uninstall.exe\"" ] ||
         fail "wrong UninstallString"
-    [ "$(reg_value "$uninstall_key" QuietUninstallString)" = "\"$windows_folder\\uninstall.exe\" /S" ] ||
+    [ "$(quiet_uninstall)" = "\"$windows_folder\\uninstall.exe\" /S _?=$windows_folder" ] ||
         fail "wrong QuietUninstallString"
     [ "$(pe_arch "$folder/stepdial.exe")" = "$arch" ] || fail "a $(pe_arch "$folder/stepdial.exe") stepdial.exe in a $arch prefix"
     # What the installer put there, in KiB rounded up: the program, the uninstaller,
@@ -202,12 +235,13 @@ if [ -n "$setup" ]; then
     touch -d '2001-01-01 00:00' "$folder/stepdial.exe"
     before_exe=$(stat -c %Y "$folder/stepdial.exe")
     "$loader" reg add "$uninstall_key" /v DisplayVersion /d old /f >/dev/null 2>&1
-    again=0
-    "$loader" "$setup" /S >"$work/again.out" 2>"$work/again.err" </dev/null || again=$?
-    [ "$again" != 0 ] || fail "the installer ran over the running stepdial with status 0"
+    installed="entries: fonts-licence.txt $library stepdial.exe; key: yes; shortcut: yes"
+    installer_case "installing over the running stepdial" "$(exit_status EXIT_RUNNING)" "$folder" "$installed" \
+        "\"$windows_setup\" /S"
     [ "$(stat -c %Y "$folder/stepdial.exe")" = "$before_exe" ] || fail "the installer replaced the running stepdial.exe"
     [ "$(reg_value "$uninstall_key" DisplayVersion)" = old ] || fail "the installer registered a version over the running stepdial"
-    echo "installer over the running stepdial, silently: status $again, nothing changed"
+    installer_case "uninstalling the running stepdial" "$(exit_status EXIT_RUNNING)" "$folder" "$installed" \
+        "$(quiet_uninstall)"
 fi
 
 # Closed as a person closes it.
@@ -220,14 +254,18 @@ wait_for_exit 15
 echo "closed with Alt+F4: status 0, nothing written"
 
 [ -n "$setup" ] || exit 0
-# The uninstaller copies itself elsewhere, starts the copy and returns at once.
-"$loader" "$windows_folder\\uninstall.exe" /S >"$work/uninstall.out" 2>"$work/uninstall.err" </dev/null || true
-removed() { [ ! -e "$folder/uninstall.exe" ] && ! reg_key_exists "$uninstall_key"; }
-within 30 removed || fail "uninstall.exe or $uninstall_key still there 30 s later"
-leftover=$(cd "$folder" && ls -A)
-[ "$leftover" = "$library" ] || fail "left in $folder: $leftover (only the operator's $library may stay)"
-[ ! -e "$shortcut" ] || fail "the Start menu shortcut is still there"
+installer_case "uninstalling beside a squatter" 0 "$folder" "entries: $library; key: no; shortcut: no" "$(quiet_uninstall)"
+within 10 test ! -e "$folder/uninstall.exe" || fail "uninstall.exe still there 10 s after the uninstaller ended"
 [ ! -e "$font" ] || fail "David CLM is still in the Fonts folder"
 ! reg_value "$substitutes_key" David >/dev/null || fail "\"David\" is still mapped"
 ! reg_value "$fonts_key" "David CLM Bold (OpenType)" >/dev/null || fail "David CLM is still registered"
 echo "uninstalled: nothing of it left but the operator's $library"
+
+# Folders the installation made go with it; the folder that was there stays.
+mkdir -p "$drive_c/kept"
+installer_case "installing into new folders" 0 "$drive_c/kept/new folder" "entries: step dial; key: yes; shortcut: yes" \
+    "\"$windows_setup\" /S /D=C:\\kept\\new folder\\step dial"
+installer_case "uninstalling from new folders" 0 "$drive_c/kept/new folder/step dial" \
+    "entries: empty; key: no; shortcut: no" "$(quiet_uninstall)"
+within 10 test ! -e "$drive_c/kept/new folder" && [ -d "$drive_c/kept" ] ||
+    fail "not only the folders the installation made are gone 10 s after the uninstaller ended"
