@@ -20,31 +20,65 @@ std::string CommandOf(long pid, const std::filesystem::path& procRoot) {
     return command;
 }
 
-}  // namespace
-
-std::string DescribeProcess(const HolderProcess& process) {
-    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
-}
-
-std::optional<std::filesystem::path> FindParportDevice(std::uint16_t address,
-                                                       const std::filesystem::path& procRoot,
-                                                       const std::filesystem::path& devRoot) {
+// The kernel's ports in its own order: parport2 before parport10.
+std::vector<std::string> ListParports(const std::filesystem::path& procRoot) {
     std::error_code ec;
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(procRoot, ec)) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with("parport") && name.size() > 7) names.push_back(name);
     }
-    // parport0 before parport1: the first port at the address wins, as LPT1 does.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
-    for (const auto& name : names) {
+    return names;
+}
+
+struct Flock {
+    long pid = 0;
+    bool exclusive = false;
+};
+
+// The flocks held (not waited for) on the file, from /proc/locks' lines such as
+// "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->" after the
+// number. The kernel prints the device as hex major:minor. A PID outside this PID namespace
+// shows as 0.
+std::vector<Flock> ListFlocks(dev_t device, ino_t inode, const std::filesystem::path& procRoot) {
+    char wanted[64];
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%lu", major(device), minor(device),
+                  static_cast<unsigned long>(inode));
+    std::vector<Flock> flocks;
+    std::ifstream locks(procRoot / "locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, where;
+        long pid = 0;
+        if (!(fields >> number >> kind) || kind != "FLOCK") continue;
+        if (!(fields >> mode >> access >> pid >> where) || where != wanted) continue;
+        flocks.push_back({pid, access == "WRITE"});
+    }
+    return flocks;
+}
+
+}  // namespace
+
+std::string DescribeProcess(const HolderProcess& process) {
+    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
+}
+
+std::optional<KernelPort> ChooseParport(std::uint16_t preferred, const std::filesystem::path& procRoot,
+                                        const std::filesystem::path& devRoot) {
+    std::optional<KernelPort> first;
+    for (const auto& name : ListParports(procRoot)) {
         std::ifstream baseAddr(procRoot / name / "base-addr");
         unsigned long base = 0;
-        if (baseAddr >> base && base == address) return devRoot / name;
+        if (!(baseAddr >> base) || base > 0xffff) continue;
+        const KernelPort port{devRoot / name, static_cast<std::uint16_t>(base)};
+        // The first port at the address wins, as LPT1 does.
+        if (port.base == preferred) return port;
+        if (!first) first = port;
     }
-    return std::nullopt;
+    return first;
 }
 
 std::optional<std::string> FindParportHolder(std::string_view parport,
@@ -57,20 +91,10 @@ std::optional<std::string> FindParportHolder(std::string_view parport,
 
 std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
                                              const std::filesystem::path& procRoot) {
-    // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->"
-    // after the number. The kernel prints the device as hex major:minor.
-    char wanted[64];
-    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%lu", major(device), minor(device),
-                  static_cast<unsigned long>(inode));
-    std::ifstream locks(procRoot / "locks");
-    for (std::string line; std::getline(locks, line);) {
-        std::istringstream fields(line);
-        std::string number, kind, mode, access, where;
-        long pid = 0;
-        if (!(fields >> number >> kind) || kind != "FLOCK") continue;
-        if (!(fields >> mode >> access >> pid >> where) || where != wanted) continue;
-        if (pid <= 0) return std::nullopt;
-        return HolderProcess{pid, CommandOf(pid, procRoot)};
+    for (const auto& flock : ListFlocks(device, inode, procRoot)) {
+        if (!flock.exclusive) continue;
+        if (flock.pid <= 0) return std::nullopt;
+        return HolderProcess{flock.pid, CommandOf(flock.pid, procRoot)};
     }
     return std::nullopt;
 }

@@ -1,7 +1,8 @@
 #!/bin/busybox sh
 # The emulated machine's first and only process. The boot to run comes on the kernel
-# command line (stepdial.boot=ppdev|second|busy|foreign|udev|lp|direct|direct_input|absent); the verdict
-# leaves through the isa-debug-exit device at 0xf4, whose value becomes qemu's exit status.
+# command line (stepdial.boot=ppdev|second|card|busy|foreign|udev|lp|direct|direct_input|
+# absent); the verdict leaves through the isa-debug-exit device at 0xf4, whose value becomes
+# qemu's exit status.
 
 /bin/busybox --install -s /bin
 mount -t proc proc /proc
@@ -50,7 +51,7 @@ echo "stepdial-guest: boot '$boot' on $(uname -r)"
 ) &
 
 case "$boot" in
-ppdev | second | busy | foreign | udev)
+ppdev | second | card | busy | foreign | udev)
     load_all parport_pc ppdev
     [ -c /dev/parport0 ] || { echo "stepdial-guest: no /dev/parport0"; ls -l /dev; verdict 3; }
     ;;

@@ -5,6 +5,7 @@
 //
 //   port_check ppdev    the kernel's parport driver has the port: binding by base-addr
 //   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
+//   port_check card     the only port at 0x278, as a plug-in card's: it is the one driven
 //   port_check busy     a second program starts while a first holds the port through
 //                       ppdev: the second is refused at once, the first never pauses
 //   port_check foreign  a plain ppdev program claims the port stepdial holds: refused at once
@@ -73,7 +74,10 @@ void Check(bool ok, const std::string& what) {
     std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
 }
 
-unsigned ReadDataRegister() { return ::inb(kDataRegister); }
+// The data register of the port the boot drives: 0x378, or a card's elsewhere.
+std::uint16_t dataRegister = kDataRegister;
+
+unsigned ReadDataRegister() { return ::inb(dataRegister); }
 
 // The first word of a /proc file, or "(none)" when there is no such file.
 std::string ReadWord(const std::filesystem::path& file) {
@@ -134,15 +138,16 @@ void Move(SteppingController& controller, std::string_view angle, std::int64_t w
 }
 
 struct Expected {
-    std::string parport;  // the kernel's name of the port at 0x378; empty without a driver
+    std::string parport;  // the kernel's name of the port driven; empty without a driver
     std::string holder;   // the driver client that holds it while the program has it bound
     bool leftAsInput;     // another program left the data lines as inputs
+    std::string base = "888";  // its base-addr as the kernel lists it
 };
 
 void CheckWholeMoves(const Expected& want) {
     if (!want.parport.empty()) {
-        Check(BaseAddressOf(want.parport) == "888", "the kernel lists " + want.parport + " at base-addr " +
-                                                        BaseAddressOf(want.parport) + ", want 888");
+        Check(BaseAddressOf(want.parport) == want.base, "the kernel lists " + want.parport + " at base-addr " +
+                                                            BaseAddressOf(want.parport) + ", want " + want.base);
         Check(HolderOf(want.parport) == "none", want.parport + " unclaimed before the program binds it");
     }
     auto port = MakeHardwarePort();
@@ -151,7 +156,7 @@ void CheckWholeMoves(const Expected& want) {
     }
 
     // A byte the start-up write must replace, so reading 0 afterwards proves it was written.
-    ::outb(0xa5, kDataRegister);
+    ::outb(0xa5, dataRegister);
     Check(ReadDataRegister() == 0xa5, "the emulated data register holds what is written to it");
     if (want.leftAsInput) {
         ::outb(kDataLinesInput, kControlRegister);
@@ -446,20 +451,53 @@ void CheckBesideThePrinterDriver() {
     CheckWholeMoves({"parport0", "ppdev0", false});
 }
 
+// A card's port: the kernel lists one port only, at 0x278, and the program drives it. A
+// program registered on it first has the program refused with a message that names the
+// card's port.
+void CheckCard() {
+    Check(::inb(kDataRegister) == 0xff, "nothing answers at 0x378 (reads " + Hex(::inb(kDataRegister)) + ")");
+    CheckWholeMoves({"parport0", "ppdev0", false, "632"});
+
+    int ready[2];
+    if (::pipe(ready) != 0) return Check(false, "a pipe for the other program");
+    const pid_t other = ::fork();
+    if (other == 0) {
+        const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
+        const char claimed = fd >= 0 && ::ioctl(fd, PPCLAIM) == 0 ? 1 : 0;
+        if (::write(ready[1], &claimed, 1) != 1) std::_Exit(1);
+        ::pause();
+        std::_Exit(0);
+    }
+    char claimed = 0;
+    if (::read(ready[0], &claimed, 1) != 1) claimed = 0;
+    Check(claimed == 1, "another program claimed the card's port");
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    try {
+        controller.ResetMotor();
+        Check(false, "refused while another program holds the card's port");
+    } catch (const PortError& e) {
+        const std::string message = e.what();
+        std::printf("     message: %s\n", message.c_str());
+        for (const std::string& part :
+             {std::string("632 (0x278)"), std::string("/dev/parport0"), "(PID " + std::to_string(other) + ", port_check)"}) {
+            Check(Holds(message, part), "the message names \"" + part + "\"");
+        }
+    }
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+}
+
 int Run(std::string_view mode) {
     // Our own window on the data register, independent of the backend's.
-    if (::ioperm(kDataRegister, 3, 1) != 0) {
-        std::perror("ioperm 0x378");
+    if (::ioperm(kDataRegister, 3, 1) != 0 || ::ioperm(kOtherDataRegister, 3, 1) != 0) {
+        std::perror("ioperm 0x378, 0x278");
         return 2;
     }
     const bool driverHasPort = std::filesystem::exists("/proc/sys/dev/parport/parport0");
     if (mode == "ppdev") {
         CheckWholeMoves({"parport0", "ppdev0", true});
     } else if (mode == "second") {
-        if (::ioperm(kOtherDataRegister, 1, 1) != 0) {
-            std::perror("ioperm 0x278");
-            return 2;
-        }
         ::outb(0x5a, kOtherDataRegister);
         Check(BaseAddressOf("parport0") == "632", "LPT2 is parport0 (base-addr " + BaseAddressOf("parport0") + ")");
         CheckWholeMoves({"parport1", "ppdev1", false});
@@ -468,6 +506,9 @@ int Run(std::string_view mode) {
         CheckBusy();
     } else if (mode == "foreign") {
         CheckSecondIsRefused("stepdial", MakeHardwarePort(), "foreign_claimer");
+    } else if (mode == "card") {
+        dataRegister = kOtherDataRegister;
+        CheckCard();
     } else if (mode == "lp") {
         CheckBesideThePrinterDriver();
     } else if (mode == "direct_input") {
@@ -485,7 +526,7 @@ int Run(std::string_view mode) {
     } else {
         std::fprintf(stderr,
                      "usage: port_check "
-                     "ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
+                     "ppdev|second|card|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);

@@ -256,6 +256,8 @@ boot() {
     # the ISA ports in the reverse order of these options (seen with qemu 7.2).
     second) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,index=0,iobase=0x378,irq=7
                   -chardev null,id=lpt2 -device isa-parallel,chardev=lpt2,index=1,iobase=0x278,irq=5) ;;
+    # A plug-in card's port: the only one, and not at 0x378.
+    card) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x278,irq=5) ;;
     absent) ;;
     *) die "unknown boot '$boot'" ;;
     esac

@@ -52,41 +52,47 @@ struct LookupCase {
     std::map<std::string, std::string> ports;
     std::uint16_t address;
     std::string expected;  // "" for none
+    std::uint16_t base = 0;
 };
 
 void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.name; }
 
 class ParportLookup : public ::testing::TestWithParam<LookupCase> {};
 
-TEST_P(ParportLookup, FindsTheDeviceByItsBaseAddress) {
+TEST_P(ParportLookup, ChoosesThePortAtTheAddressElseTheFirstListed) {
     const auto& c = GetParam();
     FakeProc proc(c.ports);
-    const auto found = FindParportDevice(c.address, proc.Root(), "/dev");
+    const auto found = ChooseParport(c.address, proc.Root(), "/dev");
     if (c.expected.empty()) {
-        EXPECT_FALSE(found.has_value()) << *found;
+        EXPECT_FALSE(found.has_value()) << found->device;
     } else {
         ASSERT_TRUE(found.has_value());
-        EXPECT_EQ(found->string(), c.expected);
+        EXPECT_EQ(found->device.string(), c.expected);
+        EXPECT_EQ(found->base, c.base);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ParportLookup,
     ::testing::Values(
-        LookupCase{"RealPort", {{"parport0", "888\t1912\n"}}, 888, "/dev/parport0"},
-        LookupCase{"EmulatedPort", {{"parport0", "888\t0\n"}}, 888, "/dev/parport0"},
-        LookupCase{"SecondPort", {{"parport0", "632\t1656\n"}, {"parport1", "888\t1912\n"}}, 888,
-                   "/dev/parport1"},
-        LookupCase{"OtherAddressOnly", {{"parport0", "632\t1656\n"}}, 888, ""},
-        LookupCase{"SecondNumberIsNotTheBase", {{"parport0", "1912\t888\n"}}, 888, ""},
-        LookupCase{"PrefixOfTheAddressIsNotIt", {{"parport0", "8880\t0\n"}}, 888, ""},
-        LookupCase{"UnreadableBaseAddr", {{"parport0", "garbage"}}, 888, ""},
+        LookupCase{"RealPort", {{"parport0", "888\t1912\n"}}, 888, "/dev/parport0", 888},
+        LookupCase{"EmulatedPort", {{"parport0", "888\t0\n"}}, 888, "/dev/parport0", 888},
+        LookupCase{"AtTheAddressAmongOthers",
+                   {{"parport0", "632\t1656\n"}, {"parport1", "888\t1912\n"}, {"parport2", "53264\t0\n"}}, 888,
+                   "/dev/parport1", 888},
+        LookupCase{"NoneAtTheAddressTakesTheFirstListed",
+                   {{"parport2", "632\t0\n"}, {"parport1", "53264\t53272\n"}}, 888, "/dev/parport1", 53264},
+        LookupCase{"SecondNumberIsNotTheBase", {{"parport0", "1912\t888\n"}}, 888, "/dev/parport0", 1912},
+        LookupCase{"PrefixOfTheAddressIsNotIt", {{"parport0", "8880\t0\n"}, {"parport1", "888\t0\n"}}, 888,
+                   "/dev/parport1", 888},
+        LookupCase{"UnreadableBaseAddrIsSkipped", {{"parport0", "garbage"}, {"parport1", "632\t0\n"}}, 888,
+                   "/dev/parport1", 632},
         LookupCase{"NumericOrderNotTextOrder", {{"parport10", "888\t0\n"}, {"parport2", "888\t0\n"}},
-                   888, "/dev/parport2"},
+                   888, "/dev/parport2", 888},
         LookupCase{"NoPorts", {}, 888, ""}));
 
 TEST(ParportLookupMissingDriver, NoProcDirectoryMeansNoDevice) {
-    EXPECT_FALSE(FindParportDevice(888, "/nonexistent/parport", "/dev").has_value());
+    EXPECT_FALSE(ChooseParport(888, "/nonexistent/parport", "/dev").has_value());
 }
 
 // A scratch directory for one test, removed after it.
