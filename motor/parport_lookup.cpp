@@ -81,12 +81,14 @@ std::optional<KernelPort> ChooseParport(std::uint16_t preferred, const std::file
     return first;
 }
 
-std::optional<std::string> FindParportHolder(std::string_view parport,
-                                             const std::filesystem::path& procRoot) {
-    std::ifstream active(procRoot / parport / "devices" / "active");
-    std::string holder;
-    if (!(active >> holder) || holder == "none") return std::nullopt;
-    return holder;
+std::vector<std::string> FindParportClients(std::string_view parport, const std::filesystem::path& procRoot) {
+    std::vector<std::string> clients;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(procRoot / parport / "devices", ec)) {
+        if (entry.is_directory(ec)) clients.push_back(entry.path().filename().string());
+    }
+    std::sort(clients.begin(), clients.end());
+    return clients;
 }
 
 std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
@@ -99,6 +101,24 @@ std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
     return std::nullopt;
 }
 
+std::vector<long> FindFlockSharers(dev_t device, ino_t inode, const std::filesystem::path& procRoot) {
+    std::vector<long> pids;
+    for (const auto& flock : ListFlocks(device, inode, procRoot)) {
+        if (!flock.exclusive && flock.pid > 0) pids.push_back(flock.pid);
+    }
+    return pids;
+}
+
+bool HasDeviceOpen(long pid, const std::filesystem::path& device, const std::filesystem::path& procRoot) {
+    std::error_code unreadable;  // another user's process: its fds are not ours to see
+    for (const auto& fd :
+         std::filesystem::directory_iterator(procRoot / std::to_string(pid) / "fd", unreadable)) {
+        std::error_code gone;
+        if (std::filesystem::read_symlink(fd.path(), gone) == device) return true;
+    }
+    return false;
+}
+
 std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device,
                                              const std::filesystem::path& procRoot) {
     std::vector<HolderProcess> openers;
@@ -108,15 +128,8 @@ std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device
         const std::string name = entry.path().filename().string();
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
         const long pid = std::stol(name);
-        if (pid == self) continue;
-        std::error_code unreadable;  // another user's process: its fds are not ours to see
-        for (const auto& fd : std::filesystem::directory_iterator(entry.path() / "fd", unreadable)) {
-            std::error_code gone;
-            if (std::filesystem::read_symlink(fd.path(), gone) == device) {
-                openers.push_back({pid, CommandOf(pid, procRoot)});
-                break;
-            }
-        }
+        if (pid != self && HasDeviceOpen(pid, device, procRoot))
+            openers.push_back({pid, CommandOf(pid, procRoot)});
     }
     std::sort(openers.begin(), openers.end(), [](const auto& a, const auto& b) { return a.pid < b.pid; });
     return openers;

@@ -27,13 +27,12 @@ std::optional<KernelPort> ChooseParport(std::uint16_t preferred,
                                         const std::filesystem::path& procRoot = "/proc/sys/dev/parport",
                                         const std::filesystem::path& devRoot = "/dev");
 
-// The driver client that holds the kernel port `parport` ("parport0") now, as its
-// devices/active file under `procRoot` names it: "ppdev0" for a program through
-// /dev/parport0, "lp" for the printer driver while it prints. Nothing when the port is
-// free ("none") or the file cannot be read; a client that has only registered (lp when
-// idle) is not the holder.
-std::optional<std::string> FindParportHolder(
-    std::string_view parport, const std::filesystem::path& procRoot = "/proc/sys/dev/parport");
+// The driver clients registered on the kernel port `parport` ("parport0"), as its devices
+// folder under `procRoot` lists them: "lp" for the printer driver even while it is idle,
+// "ppdev0" for each program that has claimed the port through /dev/parport0 and keeps it
+// open. Sorted; empty when none is, or the folder cannot be read.
+std::vector<std::string> FindParportClients(std::string_view parport,
+                                            const std::filesystem::path& procRoot = "/proc/sys/dev/parport");
 
 // A process that holds the port, as /proc shows it.
 struct HolderProcess {
@@ -50,10 +49,18 @@ std::string DescribeProcess(const HolderProcess& process);
 std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
                                              const std::filesystem::path& procRoot = "/proc");
 
+// The PIDs of the processes with a shared flock on that file, from the same list.
+std::vector<long> FindFlockSharers(dev_t device, ino_t inode,
+                                   const std::filesystem::path& procRoot = "/proc");
+
 // The processes other than this one that have `device` open, from the links in
 // `procRoot`/PID/fd, in PID order. Only processes whose fd directory this one may read
 // show: those of the same user, or all of them for root.
 std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device,
                                              const std::filesystem::path& procRoot = "/proc");
+
+// Whether process `pid` has `device` open, from its links in `procRoot`/PID/fd.
+bool HasDeviceOpen(long pid, const std::filesystem::path& device,
+                   const std::filesystem::path& procRoot = "/proc");
 
 }  // namespace stepdial

@@ -5,11 +5,14 @@
 //
 //   port_check ppdev    the kernel's parport driver has the port: binding by base-addr
 //   port_check second   the same with LPT2 (0x278) as parport0 and our port as parport1
-//   port_check card     the only port at 0x278, as a plug-in card's: it is the one driven
 //   port_check busy     a second program starts while a first holds the port through
 //                       ppdev: the second is refused at once, the first never pauses
 //   port_check foreign  a plain ppdev program claims the port stepdial holds: refused at once
-//   port_check lp       the printer driver is bound to the port as well: it still works
+//   port_check card     the only port at 0x278, as a plug-in card's: it is the one driven
+//   port_check lp       the printer driver is bound to the port as well: refused at once
+//   port_check lp_unbound  lp loaded with parport=none, as the package has it: it works
+//   port_check lp_poll[_unbound]  rounds of a stepdial and a port-polling program started
+//                       together, with lp bound (or not): none may hang
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check direct_input         the same with the data lines left as inputs: the
 //                                   start-up write fails and says why
@@ -438,17 +441,167 @@ void CheckBusy() {
     CheckWholeMoves({"parport0", "ppdev0", false});
 }
 
-// The printer driver has registered on the port, as it does on a desktop; it claims it
-// only while it prints, so the program must still claim and drive the port.
-void CheckBesideThePrinterDriver() {
-    std::string clients;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/sys/dev/parport/parport0/devices", ec)) {
-        clients += " " + entry.path().filename().string();
-    }
+// The printer driver is bound to the port, as cups-filters has it at every boot: no program
+// can have the port to itself, and a stepdial must say so at once and claim nothing.
+void CheckRefusedBesideThePrinterDriver() {
     Check(std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"),
-          "the printer driver lp is registered on parport0 (devices:" + clients + ")");
+          "the printer driver lp is registered on parport0");
+    const auto start = Clock::now();
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    try {
+        controller.ResetMotor();
+        Check(false, "refused beside the printer driver");
+    } catch (const PortError& e) {
+        const std::string message = e.what();
+        std::printf("     message: %s\n", message.c_str());
+        Check(e.code() == std::errc::device_or_resource_busy, "the code is \"" + e.code().message() + "\"");
+        Check(Holds(message, "/dev/parport0") && Holds(message, std::string(remedy::kUnbindThePrinterDriver)),
+              "the message names the device and tells how to unbind the printer driver");
+        Check(Clock::now() - start <= kRefusalLimit, "refused within 1 s");
+    }
+    Check(HolderOf("parport0") == "none", "parport0 left unclaimed");
+}
+
+// The printer driver loaded as the package's modprobe option has it (parport=none): bound to
+// no port, and the program drives the port by itself.
+void CheckBesideAnUnboundPrinterDriver() {
+    Check(std::filesystem::exists("/sys/module/lp"), "the printer driver lp is loaded");
+    Check(!std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"), "lp is bound to no port");
     CheckWholeMoves({"parport0", "ppdev0", false});
+}
+
+// A plain ppdev program that claims and releases the port in a loop without locking the
+// device, as port-polling tools do, for the time a race lasts.
+constexpr auto kRaceRun = std::chrono::milliseconds(1500);
+constexpr auto kStuckAfter = std::chrono::milliseconds(4600);
+
+int RunPoller() {
+    const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
+    int claims = 0, refusals = 0;
+    for (const auto end = Clock::now() + kRaceRun; Clock::now() < end;) {
+        if (::ioctl(fd, PPCLAIM) == 0) {
+            ++claims;
+            ::ioctl(fd, PPRELEASE);
+        } else {
+            ++refusals;
+        }
+    }
+    std::printf("     poller: %d claims, %d refused\n", claims, refusals);
+    return 0;
+}
+
+// Exit statuses of a racing stepdial.
+constexpr int kDrove = 0;
+constexpr int kRefused = 10;
+
+// Where a racing stepdial leaves its refusal, for the round to check whom it named.
+std::string OutcomeFile(pid_t pid) { return "/run/race-" + std::to_string(pid); }
+
+// A stepdial in a race: drives the motor for the race's time, or is refused at once.
+// `lpBound` says whether the printer driver has the port too, and so which refusal fits.
+int RunRacingStepdial(bool lpBound) {
+    const auto start = Clock::now();
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    try {
+        controller.ResetMotor();
+    } catch (const PortError& e) {
+        const std::string message = e.what();
+        std::ofstream(OutcomeFile(::getpid())) << message;
+        const bool fits = e.code() == std::errc::device_or_resource_busy &&
+                          (!lpBound || Holds(message, std::string(remedy::kUnbindThePrinterDriver)));
+        const auto took = Clock::now() - start;
+        const bool quick = took <= kRefusalLimit;
+        if (!fits || !quick) {
+            std::printf("FAIL racing stepdial refused after %.1f ms with: %s\n", Ms(took), message.c_str());
+        }
+        return fits && quick ? kRefused : 1;
+    }
+    Check(!lpBound, "racing stepdial: no port to itself while lp is bound");
+    for (bool outward = true; Clock::now() - start < kRaceRun;) {
+        controller.StepMotor(outward ? "360" : "0");
+        if (controller.HasArrived()) outward = !outward;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(kTickNs));
+    }
+    return failures == 0 ? kDrove : 1;
+}
+
+pid_t Spawn(const char* mode) {
+    std::vector<std::string> words{"port_check", mode};
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    return ::posix_spawn(&pid, "/bin/port_check", nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
+struct Racer {
+    pid_t pid = -1;
+    bool stepdial = false;
+    bool done = false;
+    int status = 0;
+};
+
+// Rounds of `stepdials` stepdials and a poller started together, the poller first in every
+// other round. A process still running 4.6 s after the start is stuck in the kernel: its
+// state is shown, and the poller, whose sleeping claim a signal ends, is killed first so
+// that a stepdial can end too. A refused stepdial may name another stepdial only if that
+// one drove the motor.
+void CheckRaces(const char* stepdialMode, int rounds, int stepdials) {
+    int stuck = 0, drove = 0, refused = 0, other = 0, misnamed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const bool pollerFirst = round % 2 == 1;
+        std::vector<Racer> racers;
+        const auto start = Clock::now();
+        if (pollerFirst) racers.push_back({Spawn("race_poller"), false});
+        for (int i = 0; i < stepdials; ++i) racers.push_back({Spawn(stepdialMode), true});
+        if (!pollerFirst) racers.push_back({Spawn("race_poller"), false});
+        const auto running = [&] {
+            return std::any_of(racers.begin(), racers.end(), [](const Racer& r) { return !r.done; });
+        };
+        while (running() && Clock::now() - start < kStuckAfter) {
+            for (auto& r : racers) r.done = r.done || ::waitpid(r.pid, &r.status, WNOHANG) == r.pid;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (running()) {
+            ++stuck;
+            std::string states;
+            for (const auto& r : racers) {
+                states += std::string(" ") + (r.stepdial ? "stepdial " : "poller ") +
+                          (r.done ? '-' : StateOf("/proc/" + std::to_string(r.pid) + "/stat"));
+            }
+            std::printf("     round %d (%s first): stuck after 4.6 s:%s\n", round + 1,
+                        pollerFirst ? "poller" : "stepdial", states.c_str());
+            std::stable_partition(racers.begin(), racers.end(), [](const Racer& r) { return !r.stepdial; });
+            for (auto& r : racers) {
+                if (!r.done) ::kill(r.pid, SIGKILL), ::waitpid(r.pid, nullptr, 0);
+            }
+            continue;
+        }
+        for (const auto& r : racers) {
+            if (!r.stepdial) continue;
+            const int code = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1;
+            (code == kDrove ? drove : code == kRefused ? refused : other)++;
+            std::string message;
+            std::getline(std::ifstream(OutcomeFile(r.pid)), message);
+            for (const auto& named : racers) {
+                const bool namedDrove = WIFEXITED(named.status) && WEXITSTATUS(named.status) == kDrove;
+                if (named.stepdial && named.pid != r.pid && !namedDrove &&
+                    Holds(message, "PID " + std::to_string(named.pid) + ",")) {
+                    ++misnamed;
+                    std::printf("FAIL a refused stepdial named another refused one: %s\n", message.c_str());
+                }
+            }
+        }
+    }
+    const std::string name = std::string(stepdialMode) + " x" + std::to_string(stepdials);
+    Check(stuck == 0, name + ": no round stuck 4.6 s after its start");
+    Check(other == 0, name + ": every stepdial drove the motor or was refused as it should be");
+    Check(misnamed == 0, name + ": no refusal named a stepdial that was refused itself");
+    std::printf("figures %s: %d rounds (the poller first in every other), %d stuck; stepdials: %d drove the motor, "
+                "%d refused at once, %d failed; %d refusals named a refused stepdial\n",
+                name.c_str(), rounds, stuck, drove, refused, other, misnamed);
 }
 
 // A card's port: the kernel lists one port only, at 0x278, and the program drives it. A
@@ -510,7 +663,14 @@ int Run(std::string_view mode) {
         dataRegister = kOtherDataRegister;
         CheckCard();
     } else if (mode == "lp") {
-        CheckBesideThePrinterDriver();
+        CheckRefusedBesideThePrinterDriver();
+    } else if (mode == "lp_unbound") {
+        CheckBesideAnUnboundPrinterDriver();
+    } else if (mode == "lp_poll") {
+        CheckRaces("race_stepdial_lp", 8, 1);
+    } else if (mode == "lp_poll_unbound") {
+        CheckRaces("race_stepdial", 4, 1);
+        CheckRaces("race_stepdial", 6, 2);
     } else if (mode == "direct_input") {
         Check(!driverHasPort, "no kernel parport device");
         CheckInputLinesFail();
@@ -526,7 +686,8 @@ int Run(std::string_view mode) {
     } else {
         std::fprintf(stderr,
                      "usage: port_check "
-                     "ppdev|second|card|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
+                     "ppdev|second|card|busy|foreign|lp|lp_unbound|lp_poll|lp_poll_unbound|direct|direct_input|"
+                     "direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
@@ -542,7 +703,12 @@ int main(int argc, char** argv) {
         if (argc == 4 && std::string_view(argv[1]) == "foreign_claimer") {
             return stepdial::RunForeignClaimer(argv[3]);
         }
-        return stepdial::Run(argc == 2 ? argv[1] : "");
+        const std::string_view mode = argc == 2 ? argv[1] : "";
+        if (mode == "race_poller") return stepdial::RunPoller();
+        if (mode == "race_stepdial_lp" || mode == "race_stepdial") {
+            return stepdial::RunRacingStepdial(mode == "race_stepdial_lp");
+        }
+        return stepdial::Run(mode);
     } catch (const std::exception& e) {
         std::printf("FAIL unexpected error: %s\n", e.what());
         return 1;

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "motor/parport_lookup.h"
 
@@ -116,31 +117,13 @@ private:
     fs::path root_;
 };
 
-struct HolderCase {
-    const char* name;
-    const char* active;  // devices/active of parport0; nullptr: no such file
-    std::optional<std::string> expected;
-};
-
-void PrintTo(const HolderCase& c, std::ostream* os) { *os << c.name; }
-
-class ParportHolder : public ::testing::TestWithParam<HolderCase> {};
-
-TEST_P(ParportHolder, NamesTheClientThatHasThePortClaimed) {
-    const auto& c = GetParam();
+TEST(ParportClients, ListsTheRegisteredDriversAndProgramsNotTheActiveFile) {
     ScratchDir proc;
-    fs::create_directories(proc.Root() / "parport0" / "devices");
-    if (c.active) proc.File("parport0/devices/active", c.active);
-    EXPECT_EQ(FindParportHolder("parport0", proc.Root()), c.expected);
+    for (const char* client : {"ppdev0", "lp"}) fs::create_directories(proc.Root() / "parport0" / "devices" / client);
+    proc.File("parport0/devices/active", "ppdev0\n");
+    EXPECT_EQ(FindParportClients("parport0", proc.Root()), (std::vector<std::string>{"lp", "ppdev0"}));
+    EXPECT_TRUE(FindParportClients("parport1", proc.Root()).empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ParportHolder,
-    ::testing::Values(HolderCase{"Free", "none\n", std::nullopt},
-                      HolderCase{"AProgramThroughPpdev", "ppdev0\n", "ppdev0"},
-                      HolderCase{"PrinterDriverPrinting", "lp\n", "lp"},
-                      HolderCase{"EmptyFile", "", std::nullopt},
-                      HolderCase{"NoFile", nullptr, std::nullopt}));
 
 struct FlockCase {
     const char* name;
@@ -179,9 +162,21 @@ INSTANTIATE_TEST_SUITE_P(
                   "4: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n",
                   true, 4242},
         FlockCase{"OnlyAWaiter", "1: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n", true, std::nullopt},
+        FlockCase{"OnlyASharedLock", "1: FLOCK  ADVISORY  READ 4242 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"OnlyAPosixLock", "1: POSIX  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"PidOutsideOurNamespace", "1: FLOCK  ADVISORY  WRITE 0 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"NoLocks", "", true, std::nullopt}));
+
+TEST(FlockSharers, ListsTheSharedFlocksHeldOnTheFile) {
+    ScratchDir proc;
+    proc.File("locks",
+              "1: FLOCK  ADVISORY  READ 4242 103:01:77 0 EOF\n"
+              "2: FLOCK  ADVISORY  READ 17 103:01:78 0 EOF\n"
+              "3: FLOCK  ADVISORY  WRITE 18 103:01:77 0 EOF\n"
+              "3: -> FLOCK  ADVISORY  READ 19 103:01:77 0 EOF\n"
+              "4: FLOCK  ADVISORY  READ 4343 103:01:77 0 EOF\n");
+    EXPECT_EQ(FindFlockSharers(makedev(259, 1), 77, proc.Root()), (std::vector<long>{4242, 4343}));
+}
 
 // The kernel's own /proc/locks: the file system's number must be written as it does.
 TEST(FlockHolderOnThisKernel, FindsThisProcessHoldingAFile) {
