@@ -86,7 +86,10 @@ fi
 /bin/port_check "$boot" || verdict $?
 case "$boot" in lp | lp_poll)
     # The printer driver as the package's modprobe option loads it: bound to no port.
-    rmmod lp && insmod /lib/modules/lp.ko parport=none || { echo "stepdial-guest: reloading lp failed"; verdict 3; }
+    if ! rmmod lp || ! insmod /lib/modules/lp.ko parport=none; then
+        echo "stepdial-guest: reloading lp failed"
+        verdict 3
+    fi
     dmesg -n 1
     if [ "$boot" = lp ]; then /bin/port_check lp_unbound || verdict $?; else /bin/port_check lp_poll_unbound || verdict $?; fi
     ;;
