@@ -16,8 +16,8 @@ std::string DescribeAddress(std::uint16_t address);
 // operator can do about it.
 class PortError : public std::system_error {
 public:
-    PortError(std::error_code code, std::uint16_t address, std::string_view device, std::string_view failure,
-              std::string_view remedy);
+    PortError(std::error_code code, std::uint16_t address, std::string_view device,
+              std::string_view failure, std::string_view remedy);
 
     const char* what() const noexcept override { return message_.c_str(); }
 
@@ -46,8 +46,7 @@ inline constexpr std::string_view kCloseTheOther =
 // package's modprobe option keeps it off the ports.
 inline constexpr std::string_view kUnbindThePrinterDriver =
     "Unload it (sudo modprobe -r lp), then start again. /etc/modules-load.d/cups-filters.conf loads it at "
-    "every boot: the stepdial package keeps it off the parallel ports with "
-    "/usr/lib/modprobe.d/stepdial-lp.conf "
+    "every boot: the stepdial package keeps it off the parallel ports with /usr/lib/modprobe.d/stepdial-lp.conf "
     "(options lp parport=none); without the package, put that line in a file in /etc/modprobe.d.";
 inline constexpr std::string_view kStopTheDriversUser = "Stop whatever uses that driver, then start again.";
 inline constexpr std::string_view kCheckThePort =

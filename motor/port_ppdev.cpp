@@ -20,9 +20,8 @@
 namespace stepdial {
 namespace {
 
-// A stepdial takes a shared flock on the device while it tries for the port and turns it
-// exclusive once it holds it; the kernel's exclusive claim, not this lock, keeps others off.
-// The lock only tells a holder from a starter that is about to be refused.
+// How long a program that has the device open must keep it, outside any stepdial's shared
+// lock, to be named as the holder: a stepdial takes that lock the moment after its open.
 constexpr auto kSecondLook = std::chrono::milliseconds(20);
 
 bool Has(const std::vector<std::string>& names, std::string_view name) {
@@ -68,9 +67,11 @@ void PpdevPort::DeviceFd::Close() {
 }
 
 PpdevPort::PpdevPort(std::filesystem::path device, std::uint16_t address, std::filesystem::path procRoot)
-    : device_(std::move(device)),
-      address_(address) {
+    : device_(std::move(device)), address_(address) {
     Open();
+    // A stepdial holds a shared flock on the device while it tries for the port and an
+    // exclusive one while it holds it. The kernel's exclusive claim, not this lock, keeps
+    // others off; the lock tells a holder from a starter about to be refused.
     if (::flock(fd_.fd, LOCK_SH | LOCK_NB) < 0) {
         if (errno != EWOULDBLOCK) ThrowLastError(address_, device_.c_str(), "cannot lock the device", "");
         fd_.Close();

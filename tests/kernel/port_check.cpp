@@ -441,36 +441,6 @@ void CheckBusy() {
     CheckWholeMoves({"parport0", "ppdev0", false});
 }
 
-// The printer driver is bound to the port, as cups-filters has it at every boot: no program
-// can have the port to itself, and a stepdial must say so at once and claim nothing.
-void CheckRefusedBesideThePrinterDriver() {
-    Check(std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"),
-          "the printer driver lp is registered on parport0");
-    const auto start = Clock::now();
-    auto port = MakeHardwarePort();
-    SteppingController controller(*port);
-    try {
-        controller.ResetMotor();
-        Check(false, "refused beside the printer driver");
-    } catch (const PortError& e) {
-        const std::string message = e.what();
-        std::printf("     message: %s\n", message.c_str());
-        Check(e.code() == std::errc::device_or_resource_busy, "the code is \"" + e.code().message() + "\"");
-        Check(Holds(message, "/dev/parport0") && Holds(message, std::string(remedy::kUnbindThePrinterDriver)),
-              "the message names the device and tells how to unbind the printer driver");
-        Check(Clock::now() - start <= kRefusalLimit, "refused within 1 s");
-    }
-    Check(HolderOf("parport0") == "none", "parport0 left unclaimed");
-}
-
-// The printer driver loaded as the package's modprobe option has it (parport=none): bound to
-// no port, and the program drives the port by itself.
-void CheckBesideAnUnboundPrinterDriver() {
-    Check(std::filesystem::exists("/sys/module/lp"), "the printer driver lp is loaded");
-    Check(!std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"), "lp is bound to no port");
-    CheckWholeMoves({"parport0", "ppdev0", false});
-}
-
 // A plain ppdev program that claims and releases the port in a loop without locking the
 // device, as port-polling tools do, for the time a race lasts.
 constexpr auto kRaceRun = std::chrono::milliseconds(1500);
@@ -478,16 +448,9 @@ constexpr auto kStuckAfter = std::chrono::milliseconds(4600);
 
 int RunPoller() {
     const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
-    int claims = 0, refusals = 0;
     for (const auto end = Clock::now() + kRaceRun; Clock::now() < end;) {
-        if (::ioctl(fd, PPCLAIM) == 0) {
-            ++claims;
-            ::ioctl(fd, PPRELEASE);
-        } else {
-            ++refusals;
-        }
+        if (::ioctl(fd, PPCLAIM) == 0) ::ioctl(fd, PPRELEASE);
     }
-    std::printf("     poller: %d claims, %d refused\n", claims, refusals);
     return 0;
 }
 
@@ -495,12 +458,11 @@ int RunPoller() {
 constexpr int kDrove = 0;
 constexpr int kRefused = 10;
 
-// Where a racing stepdial leaves its refusal, for the round to check whom it named.
 std::string OutcomeFile(pid_t pid) { return "/run/race-" + std::to_string(pid); }
 
-// A stepdial in a race: drives the motor for the race's time, or is refused at once.
-// `lpBound` says whether the printer driver has the port too, and so which refusal fits.
-int RunRacingStepdial(bool lpBound) {
+// A stepdial: drives the motor for the race's time, or is refused within `limit`, with the
+// printer driver's remedy while `lpBound`. Its refusal is left in its outcome file.
+int RunRacingStepdial(bool lpBound, Clock::duration limit) {
     const auto start = Clock::now();
     auto port = MakeHardwarePort();
     SteppingController controller(*port);
@@ -512,133 +474,73 @@ int RunRacingStepdial(bool lpBound) {
         const bool fits = e.code() == std::errc::device_or_resource_busy &&
                           (!lpBound || Holds(message, std::string(remedy::kUnbindThePrinterDriver)));
         const auto took = Clock::now() - start;
-        const bool quick = took <= kRefusalLimit;
-        if (!fits || !quick) {
-            std::printf("FAIL racing stepdial refused after %.1f ms with: %s\n", Ms(took), message.c_str());
-        }
-        return fits && quick ? kRefused : 1;
+        std::printf("%s refused after %.1f ms: %s\n", fits && took <= limit ? "    " : "FAIL", Ms(took),
+                    message.c_str());
+        return fits && took <= limit ? kRefused : 1;
     }
-    Check(!lpBound, "racing stepdial: no port to itself while lp is bound");
-    for (bool outward = true; Clock::now() - start < kRaceRun;) {
+    for (bool outward = true; Clock::now() - start < kRaceRun && !lpBound;) {
         controller.StepMotor(outward ? "360" : "0");
         if (controller.HasArrived()) outward = !outward;
         std::this_thread::sleep_for(std::chrono::nanoseconds(kTickNs));
     }
-    return failures == 0 ? kDrove : 1;
+    return lpBound ? 1 : kDrove;
 }
 
 pid_t Spawn(const char* mode) {
-    std::vector<std::string> words{"port_check", mode};
-    std::vector<char*> argv;
-    for (auto& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    std::string name = "port_check", word = mode;
+    char* argv[] = {name.data(), word.data(), nullptr};
     pid_t pid = -1;
-    return ::posix_spawn(&pid, "/bin/port_check", nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+    return ::posix_spawn(&pid, "/bin/port_check", nullptr, nullptr, argv, environ) == 0 ? pid : -1;
 }
 
-struct Racer {
-    pid_t pid = -1;
-    bool stepdial = false;
-    bool done = false;
-    int status = 0;
-};
-
 // Rounds of `stepdials` stepdials and a poller started together, the poller first in every
-// other round. A process still running 4.6 s after the start is stuck in the kernel: its
-// state is shown, and the poller, whose sleeping claim a signal ends, is killed first so
-// that a stepdial can end too. A refused stepdial may name another stepdial only if that
-// one drove the motor.
+// other round. Whatever still runs 4.6 s after the start is stuck in the kernel: the poller,
+// whose sleeping claim a signal ends, is killed first so that a stepdial can end too. A
+// refused stepdial may name another stepdial only if that one drove the motor.
 void CheckRaces(const char* stepdialMode, int rounds, int stepdials) {
     int stuck = 0, drove = 0, refused = 0, other = 0, misnamed = 0;
     for (int round = 0; round < rounds; ++round) {
-        const bool pollerFirst = round % 2 == 1;
-        std::vector<Racer> racers;
+        std::vector<pid_t> pids;  // the poller first, then the stepdials
+        std::vector<int> status;
         const auto start = Clock::now();
-        if (pollerFirst) racers.push_back({Spawn("race_poller"), false});
-        for (int i = 0; i < stepdials; ++i) racers.push_back({Spawn(stepdialMode), true});
-        if (!pollerFirst) racers.push_back({Spawn("race_poller"), false});
-        const auto running = [&] {
-            return std::any_of(racers.begin(), racers.end(), [](const Racer& r) { return !r.done; });
-        };
-        while (running() && Clock::now() - start < kStuckAfter) {
-            for (auto& r : racers) r.done = r.done || ::waitpid(r.pid, &r.status, WNOHANG) == r.pid;
+        const pid_t poller = round % 2 ? Spawn("race_poller") : 0;
+        for (int i = 0; i < stepdials; ++i) pids.push_back(Spawn(stepdialMode));
+        pids.insert(pids.begin(), poller ? poller : Spawn("race_poller"));
+        status.assign(pids.size(), -1);
+        for (std::size_t left = pids.size(); left > 0 && Clock::now() - start < kStuckAfter;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            for (std::size_t i = 0; i < pids.size(); ++i) {
+                if (status[i] == -1 && ::waitpid(pids[i], &status[i], WNOHANG) == pids[i]) --left;
+            }
         }
-        if (running()) {
+        std::string states;
+        for (std::size_t i = 0; i < pids.size(); ++i) {
+            if (status[i] != -1) continue;
+            states += std::string(" ") + StateOf("/proc/" + std::to_string(pids[i]) + "/stat");
+            ::kill(pids[i], SIGKILL);
+            ::waitpid(pids[i], &status[i], 0);
+        }
+        if (!states.empty()) {
             ++stuck;
-            std::string states;
-            for (const auto& r : racers) {
-                states += std::string(" ") + (r.stepdial ? "stepdial " : "poller ") +
-                          (r.done ? '-' : StateOf("/proc/" + std::to_string(r.pid) + "/stat"));
-            }
-            std::printf("     round %d (%s first): stuck after 4.6 s:%s\n", round + 1,
-                        pollerFirst ? "poller" : "stepdial", states.c_str());
-            std::stable_partition(racers.begin(), racers.end(), [](const Racer& r) { return !r.stepdial; });
-            for (auto& r : racers) {
-                if (!r.done) ::kill(r.pid, SIGKILL), ::waitpid(r.pid, nullptr, 0);
-            }
+            std::printf("     round %d: stuck after 4.6 s, states (poller first):%s\n", round + 1, states.c_str());
             continue;
         }
-        for (const auto& r : racers) {
-            if (!r.stepdial) continue;
-            const int code = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1;
-            (code == kDrove ? drove : code == kRefused ? refused : other)++;
+        const auto exitOf = [&](std::size_t i) { return WIFEXITED(status[i]) ? WEXITSTATUS(status[i]) : -1; };
+        for (std::size_t i = 1; i < pids.size(); ++i) {
+            (exitOf(i) == kDrove ? drove : exitOf(i) == kRefused ? refused : other)++;
             std::string message;
-            std::getline(std::ifstream(OutcomeFile(r.pid)), message);
-            for (const auto& named : racers) {
-                const bool namedDrove = WIFEXITED(named.status) && WEXITSTATUS(named.status) == kDrove;
-                if (named.stepdial && named.pid != r.pid && !namedDrove &&
-                    Holds(message, "PID " + std::to_string(named.pid) + ",")) {
-                    ++misnamed;
-                    std::printf("FAIL a refused stepdial named another refused one: %s\n", message.c_str());
-                }
+            std::getline(std::ifstream(OutcomeFile(pids[i])), message);
+            for (std::size_t j = 1; j < pids.size(); ++j) {
+                misnamed += j != i && exitOf(j) != kDrove && Holds(message, "PID " + std::to_string(pids[j]) + ",");
             }
         }
     }
     const std::string name = std::string(stepdialMode) + " x" + std::to_string(stepdials);
-    Check(stuck == 0, name + ": no round stuck 4.6 s after its start");
-    Check(other == 0, name + ": every stepdial drove the motor or was refused as it should be");
+    Check(stuck == 0 && other == 0, name + ": no round stuck, every stepdial drove or was refused as it should be");
     Check(misnamed == 0, name + ": no refusal named a stepdial that was refused itself");
     std::printf("figures %s: %d rounds (the poller first in every other), %d stuck; stepdials: %d drove the motor, "
                 "%d refused at once, %d failed; %d refusals named a refused stepdial\n",
                 name.c_str(), rounds, stuck, drove, refused, other, misnamed);
-}
-
-// A card's port: the kernel lists one port only, at 0x278, and the program drives it. A
-// program registered on it first has the program refused with a message that names the
-// card's port.
-void CheckCard() {
-    Check(::inb(kDataRegister) == 0xff, "nothing answers at 0x378 (reads " + Hex(::inb(kDataRegister)) + ")");
-    CheckWholeMoves({"parport0", "ppdev0", false, "632"});
-
-    int ready[2];
-    if (::pipe(ready) != 0) return Check(false, "a pipe for the other program");
-    const pid_t other = ::fork();
-    if (other == 0) {
-        const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
-        const char claimed = fd >= 0 && ::ioctl(fd, PPCLAIM) == 0 ? 1 : 0;
-        if (::write(ready[1], &claimed, 1) != 1) std::_Exit(1);
-        ::pause();
-        std::_Exit(0);
-    }
-    char claimed = 0;
-    if (::read(ready[0], &claimed, 1) != 1) claimed = 0;
-    Check(claimed == 1, "another program claimed the card's port");
-    auto port = MakeHardwarePort();
-    SteppingController controller(*port);
-    try {
-        controller.ResetMotor();
-        Check(false, "refused while another program holds the card's port");
-    } catch (const PortError& e) {
-        const std::string message = e.what();
-        std::printf("     message: %s\n", message.c_str());
-        for (const std::string& part :
-             {std::string("632 (0x278)"), std::string("/dev/parport0"), "(PID " + std::to_string(other) + ", port_check)"}) {
-            Check(Holds(message, part), "the message names \"" + part + "\"");
-        }
-    }
-    ::kill(other, SIGKILL);
-    ::waitpid(other, nullptr, 0);
 }
 
 int Run(std::string_view mode) {
@@ -661,11 +563,14 @@ int Run(std::string_view mode) {
         CheckSecondIsRefused("stepdial", MakeHardwarePort(), "foreign_claimer");
     } else if (mode == "card") {
         dataRegister = kOtherDataRegister;
-        CheckCard();
+        Check(::inb(kDataRegister) == 0xff, "nothing answers at 0x378 (reads " + Hex(::inb(kDataRegister)) + ")");
+        CheckWholeMoves({"parport0", "ppdev0", false, "632"});
     } else if (mode == "lp") {
-        CheckRefusedBesideThePrinterDriver();
+        Check(RunRacingStepdial(true, kRefusalLimit) == kRefused, "refused at once beside the printer driver, which it names");
+        Check(HolderOf("parport0") == "none", "parport0 left unclaimed");
     } else if (mode == "lp_unbound") {
-        CheckBesideAnUnboundPrinterDriver();
+        Check(!std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"), "lp is bound to no port");
+        CheckWholeMoves({"parport0", "ppdev0", false});
     } else if (mode == "lp_poll") {
         CheckRaces("race_stepdial_lp", 8, 1);
     } else if (mode == "lp_poll_unbound") {
@@ -706,7 +611,8 @@ int main(int argc, char** argv) {
         const std::string_view mode = argc == 2 ? argv[1] : "";
         if (mode == "race_poller") return stepdial::RunPoller();
         if (mode == "race_stepdial_lp" || mode == "race_stepdial") {
-            return stepdial::RunRacingStepdial(mode == "race_stepdial_lp");
+            // Up to three processes share the one emulated CPU in a race.
+            return stepdial::RunRacingStepdial(mode == "race_stepdial_lp", stepdial::kRaceRun);
         }
         return stepdial::Run(mode);
     } catch (const std::exception& e) {
