@@ -20,48 +20,34 @@ std::string CommandOf(long pid, const std::filesystem::path& procRoot) {
     return command;
 }
 
-}  // namespace
-
-std::string DescribeProcess(const HolderProcess& process) {
-    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
-}
-
-std::optional<std::filesystem::path> FindParportDevice(std::uint16_t address,
-                                                       const std::filesystem::path& procRoot,
-                                                       const std::filesystem::path& devRoot) {
+// The kernel's ports in its own order: parport2 before parport10.
+std::vector<std::string> ListParports(const std::filesystem::path& procRoot) {
     std::error_code ec;
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(procRoot, ec)) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with("parport") && name.size() > 7) names.push_back(name);
     }
-    // parport0 before parport1: the first port at the address wins, as LPT1 does.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
-    for (const auto& name : names) {
-        std::ifstream baseAddr(procRoot / name / "base-addr");
-        unsigned long base = 0;
-        if (baseAddr >> base && base == address) return devRoot / name;
-    }
-    return std::nullopt;
+    return names;
 }
 
-std::optional<std::string> FindParportHolder(std::string_view parport,
-                                             const std::filesystem::path& procRoot) {
-    std::ifstream active(procRoot / parport / "devices" / "active");
-    std::string holder;
-    if (!(active >> holder) || holder == "none") return std::nullopt;
-    return holder;
-}
+struct Flock {
+    long pid = 0;
+    bool exclusive = false;
+};
 
-std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
-                                             const std::filesystem::path& procRoot) {
-    // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->"
-    // after the number. The kernel prints the device as hex major:minor.
+// The flocks held (not waited for) on the file, from /proc/locks' lines such as
+// "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10953394 0 EOF"; a waiter's line has "->" after the
+// number. The kernel prints the device as hex major:minor. A PID outside this PID namespace
+// shows as 0.
+std::vector<Flock> ListFlocks(dev_t device, ino_t inode, const std::filesystem::path& procRoot) {
     char wanted[64];
     std::snprintf(wanted, sizeof wanted, "%02x:%02x:%lu", major(device), minor(device),
                   static_cast<unsigned long>(inode));
+    std::vector<Flock> flocks;
     std::ifstream locks(procRoot / "locks");
     for (std::string line; std::getline(locks, line);) {
         std::istringstream fields(line);
@@ -69,10 +55,68 @@ std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
         long pid = 0;
         if (!(fields >> number >> kind) || kind != "FLOCK") continue;
         if (!(fields >> mode >> access >> pid >> where) || where != wanted) continue;
-        if (pid <= 0) return std::nullopt;
-        return HolderProcess{pid, CommandOf(pid, procRoot)};
+        flocks.push_back({pid, access == "WRITE"});
+    }
+    return flocks;
+}
+
+}  // namespace
+
+std::string DescribeProcess(const HolderProcess& process) {
+    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
+}
+
+std::optional<KernelPort> ChooseParport(std::uint16_t preferred, const std::filesystem::path& procRoot,
+                                        const std::filesystem::path& devRoot) {
+    std::optional<KernelPort> first;
+    for (const auto& name : ListParports(procRoot)) {
+        std::ifstream baseAddr(procRoot / name / "base-addr");
+        unsigned long base = 0;
+        if (!(baseAddr >> base) || base > 0xffff) continue;
+        const KernelPort port{devRoot / name, static_cast<std::uint16_t>(base)};
+        // The first port at the address wins, as LPT1 does.
+        if (port.base == preferred) return port;
+        if (!first) first = port;
+    }
+    return first;
+}
+
+std::vector<std::string> FindParportClients(std::string_view parport, const std::filesystem::path& procRoot) {
+    std::vector<std::string> clients;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(procRoot / parport / "devices", ec)) {
+        if (entry.is_directory(ec)) clients.push_back(entry.path().filename().string());
+    }
+    std::sort(clients.begin(), clients.end());
+    return clients;
+}
+
+std::optional<HolderProcess> FindFlockHolder(dev_t device, ino_t inode,
+                                             const std::filesystem::path& procRoot) {
+    for (const auto& flock : ListFlocks(device, inode, procRoot)) {
+        if (!flock.exclusive) continue;
+        if (flock.pid <= 0) return std::nullopt;
+        return HolderProcess{flock.pid, CommandOf(flock.pid, procRoot)};
     }
     return std::nullopt;
+}
+
+std::vector<long> FindFlockSharers(dev_t device, ino_t inode, const std::filesystem::path& procRoot) {
+    std::vector<long> pids;
+    for (const auto& flock : ListFlocks(device, inode, procRoot)) {
+        if (!flock.exclusive && flock.pid > 0) pids.push_back(flock.pid);
+    }
+    return pids;
+}
+
+bool HasDeviceOpen(long pid, const std::filesystem::path& device, const std::filesystem::path& procRoot) {
+    std::error_code unreadable;  // another user's process: its fds are not ours to see
+    for (const auto& fd :
+         std::filesystem::directory_iterator(procRoot / std::to_string(pid) / "fd", unreadable)) {
+        std::error_code gone;
+        if (std::filesystem::read_symlink(fd.path(), gone) == device) return true;
+    }
+    return false;
 }
 
 std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device,
@@ -84,15 +128,8 @@ std::vector<HolderProcess> FindDeviceOpeners(const std::filesystem::path& device
         const std::string name = entry.path().filename().string();
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
         const long pid = std::stol(name);
-        if (pid == self) continue;
-        std::error_code unreadable;  // another user's process: its fds are not ours to see
-        for (const auto& fd : std::filesystem::directory_iterator(entry.path() / "fd", unreadable)) {
-            std::error_code gone;
-            if (std::filesystem::read_symlink(fd.path(), gone) == device) {
-                openers.push_back({pid, CommandOf(pid, procRoot)});
-                break;
-            }
-        }
+        if (pid != self && HasDeviceOpen(pid, device, procRoot))
+            openers.push_back({pid, CommandOf(pid, procRoot)});
     }
     std::sort(openers.begin(), openers.end(), [](const auto& a, const auto& b) { return a.pid < b.pid; });
     return openers;

@@ -19,7 +19,7 @@ constexpr std::uint8_t kNothingThere = 0xff;
 DirectIoPort::DirectIoPort(std::uint16_t address) : address_(address) {
     if (::ioperm(address_, 3, 1) < 0) {
         ThrowLastError(address_, "direct port I/O",
-                       "no parport device has this address and ioperm was refused", remedy::kLoadDrivers);
+                       "the kernel lists no parallel port and ioperm was refused", remedy::kLoadDrivers);
     }
 }
 

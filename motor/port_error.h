@@ -41,11 +41,14 @@ inline constexpr std::string_view kLoadDrivers =
     "Load the parport_pc and ppdev modules (sudo modprobe parport_pc ppdev).";
 inline constexpr std::string_view kCloseTheOther =
     "Close the other program that drives the parallel port, then start again.";
-inline constexpr std::string_view kWaitForThePrintJob =
-    "Wait until the print job is done, or cancel it, then start again.";
+// The printer driver registers on every parallel port it finds, so while it is bound no
+// program can have the port to itself. cups-filters' file loads it at every boot; the
+// package's modprobe option keeps it off the ports.
+inline constexpr std::string_view kUnbindThePrinterDriver =
+    "Unload it (sudo modprobe -r lp), then start again. /etc/modules-load.d/cups-filters.conf loads it at "
+    "every boot: the stepdial package keeps it off the parallel ports with /usr/lib/modprobe.d/stepdial-lp.conf "
+    "(options lp parport=none); without the package, put that line in a file in /etc/modprobe.d.";
 inline constexpr std::string_view kStopTheDriversUser = "Stop whatever uses that driver, then start again.";
-inline constexpr std::string_view kCloseTheExclusiveHolder =
-    "Close any program that holds the port exclusively, then start again.";
 inline constexpr std::string_view kCheckThePort =
     "Check that the port is still present and enabled, then start again.";
 inline constexpr std::string_view kLogInAgain =

@@ -11,8 +11,10 @@
 namespace stepdial {
 namespace {
 
-// Prefers the kernel's parport driver; falls back to direct I/O only when no parport
-// device has the address (no driver loaded, or a card the driver does not know).
+// Prefers the kernel's parport driver: its port at the address, else the first port it
+// lists, a plug-in card's wherever its I/O window lies. Falls back to direct I/O, at the
+// address only, when the kernel lists no port (no driver loaded, or a card it does not
+// know): without the kernel's word nothing tells what sits at any other address.
 class LinuxPort : public Port {
 public:
     void Write(std::uint16_t address, std::uint8_t value) override {
@@ -28,13 +30,13 @@ private:
     // does not answer is no binding at all.
     void BindAndWrite(std::uint16_t address, std::uint8_t value) {
         std::unique_ptr<Port> port;
-        if (const auto device = FindParportDevice(address)) {
-            port = std::make_unique<PpdevPort>(*device, address);
+        if (const auto kernelPort = ChooseParport(address)) {
+            port = std::make_unique<PpdevPort>(kernelPort->device, kernelPort->base);
         } else {
 #ifdef STEPDIAL_HAVE_DIRECT_IO
             port = std::make_unique<DirectIoPort>(address);
 #else
-            ThrowPortError(ENODEV, address, "/proc/sys/dev/parport", "no parport device has this address",
+            ThrowPortError(ENODEV, address, "/proc/sys/dev/parport", "the kernel lists no parallel port",
                            remedy::kLoadDrivers);
 #endif
         }

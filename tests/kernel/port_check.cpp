@@ -8,7 +8,11 @@
 //   port_check busy     a second program starts while a first holds the port through
 //                       ppdev: the second is refused at once, the first never pauses
 //   port_check foreign  a plain ppdev program claims the port stepdial holds: refused at once
-//   port_check lp       the printer driver is bound to the port as well: it still works
+//   port_check card     the only port at 0x278, as a plug-in card's: it is the one driven
+//   port_check lp       the printer driver is bound to the port as well: refused at once
+//   port_check lp_unbound  lp loaded with parport=none, as the package has it: it works
+//   port_check lp_poll[_unbound]  rounds of a stepdial and a port-polling program started
+//                       together, with lp bound (or not): none may hang
 //   port_check direct   no driver loaded: the direct-I/O fallback
 //   port_check direct_input         the same with the data lines left as inputs: the
 //                                   start-up write fails and says why
@@ -73,7 +77,10 @@ void Check(bool ok, const std::string& what) {
     std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
 }
 
-unsigned ReadDataRegister() { return ::inb(kDataRegister); }
+// The data register of the port the boot drives: 0x378, or a card's elsewhere.
+std::uint16_t dataRegister = kDataRegister;
+
+unsigned ReadDataRegister() { return ::inb(dataRegister); }
 
 // The first word of a /proc file, or "(none)" when there is no such file.
 std::string ReadWord(const std::filesystem::path& file) {
@@ -134,15 +141,16 @@ void Move(SteppingController& controller, std::string_view angle, std::int64_t w
 }
 
 struct Expected {
-    std::string parport;  // the kernel's name of the port at 0x378; empty without a driver
+    std::string parport;  // the kernel's name of the port driven; empty without a driver
     std::string holder;   // the driver client that holds it while the program has it bound
     bool leftAsInput;     // another program left the data lines as inputs
+    std::string base = "888";  // its base-addr as the kernel lists it
 };
 
 void CheckWholeMoves(const Expected& want) {
     if (!want.parport.empty()) {
-        Check(BaseAddressOf(want.parport) == "888", "the kernel lists " + want.parport + " at base-addr " +
-                                                        BaseAddressOf(want.parport) + ", want 888");
+        Check(BaseAddressOf(want.parport) == want.base, "the kernel lists " + want.parport + " at base-addr " +
+                                                            BaseAddressOf(want.parport) + ", want " + want.base);
         Check(HolderOf(want.parport) == "none", want.parport + " unclaimed before the program binds it");
     }
     auto port = MakeHardwarePort();
@@ -151,7 +159,7 @@ void CheckWholeMoves(const Expected& want) {
     }
 
     // A byte the start-up write must replace, so reading 0 afterwards proves it was written.
-    ::outb(0xa5, kDataRegister);
+    ::outb(0xa5, dataRegister);
     Check(ReadDataRegister() == 0xa5, "the emulated data register holds what is written to it");
     if (want.leftAsInput) {
         ::outb(kDataLinesInput, kControlRegister);
@@ -433,33 +441,118 @@ void CheckBusy() {
     CheckWholeMoves({"parport0", "ppdev0", false});
 }
 
-// The printer driver has registered on the port, as it does on a desktop; it claims it
-// only while it prints, so the program must still claim and drive the port.
-void CheckBesideThePrinterDriver() {
-    std::string clients;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/sys/dev/parport/parport0/devices", ec)) {
-        clients += " " + entry.path().filename().string();
+// A plain ppdev program that claims and releases the port in a loop without locking the
+// device, as port-polling tools do, for the time a race lasts.
+constexpr auto kRaceRun = std::chrono::milliseconds(1500);
+constexpr auto kStuckAfter = std::chrono::milliseconds(4600);
+
+int RunPoller() {
+    const int fd = ::open("/dev/parport0", O_RDWR | O_CLOEXEC);
+    for (const auto end = Clock::now() + kRaceRun; Clock::now() < end;) {
+        if (::ioctl(fd, PPCLAIM) == 0) ::ioctl(fd, PPRELEASE);
     }
-    Check(std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"),
-          "the printer driver lp is registered on parport0 (devices:" + clients + ")");
-    CheckWholeMoves({"parport0", "ppdev0", false});
+    return 0;
+}
+
+// Exit statuses of a racing stepdial.
+constexpr int kDrove = 0;
+constexpr int kRefused = 10;
+
+std::string OutcomeFile(pid_t pid) { return "/run/race-" + std::to_string(pid); }
+
+// A stepdial: drives the motor for the race's time, or is refused within `limit`, with the
+// printer driver's remedy while `lpBound`. Its refusal is left in its outcome file.
+int RunRacingStepdial(bool lpBound, Clock::duration limit) {
+    const auto start = Clock::now();
+    auto port = MakeHardwarePort();
+    SteppingController controller(*port);
+    try {
+        controller.ResetMotor();
+    } catch (const PortError& e) {
+        const std::string message = e.what();
+        std::ofstream(OutcomeFile(::getpid())) << message;
+        const bool fits = e.code() == std::errc::device_or_resource_busy &&
+                          (!lpBound || Holds(message, std::string(remedy::kUnbindThePrinterDriver)));
+        const auto took = Clock::now() - start;
+        std::printf("%s refused after %.1f ms: %s\n", fits && took <= limit ? "    " : "FAIL", Ms(took),
+                    message.c_str());
+        return fits && took <= limit ? kRefused : 1;
+    }
+    for (bool outward = true; Clock::now() - start < kRaceRun && !lpBound;) {
+        controller.StepMotor(outward ? "360" : "0");
+        if (controller.HasArrived()) outward = !outward;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(kTickNs));
+    }
+    return lpBound ? 1 : kDrove;
+}
+
+pid_t Spawn(const char* mode) {
+    std::string name = "port_check", word = mode;
+    char* argv[] = {name.data(), word.data(), nullptr};
+    pid_t pid = -1;
+    return ::posix_spawn(&pid, "/bin/port_check", nullptr, nullptr, argv, environ) == 0 ? pid : -1;
+}
+
+// Rounds of `stepdials` stepdials and a poller started together, the poller first in every
+// other round. Whatever still runs 4.6 s after the start is stuck in the kernel: the poller,
+// whose sleeping claim a signal ends, is killed first so that a stepdial can end too. A
+// refused stepdial may name another stepdial only if that one drove the motor.
+void CheckRaces(const char* stepdialMode, int rounds, int stepdials) {
+    int stuck = 0, drove = 0, refused = 0, other = 0, misnamed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<pid_t> pids;  // the poller first, then the stepdials
+        std::vector<int> status;
+        const auto start = Clock::now();
+        const pid_t poller = round % 2 ? Spawn("race_poller") : 0;
+        for (int i = 0; i < stepdials; ++i) pids.push_back(Spawn(stepdialMode));
+        pids.insert(pids.begin(), poller ? poller : Spawn("race_poller"));
+        status.assign(pids.size(), -1);
+        for (std::size_t left = pids.size(); left > 0 && Clock::now() - start < kStuckAfter;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            for (std::size_t i = 0; i < pids.size(); ++i) {
+                if (status[i] == -1 && ::waitpid(pids[i], &status[i], WNOHANG) == pids[i]) --left;
+            }
+        }
+        std::string states;
+        for (std::size_t i = 0; i < pids.size(); ++i) {
+            if (status[i] != -1) continue;
+            states += std::string(" ") + StateOf("/proc/" + std::to_string(pids[i]) + "/stat");
+            ::kill(pids[i], SIGKILL);
+            ::waitpid(pids[i], &status[i], 0);
+        }
+        if (!states.empty()) {
+            ++stuck;
+            std::printf("     round %d: stuck after 4.6 s, states (poller first):%s\n", round + 1, states.c_str());
+            continue;
+        }
+        const auto exitOf = [&](std::size_t i) { return WIFEXITED(status[i]) ? WEXITSTATUS(status[i]) : -1; };
+        for (std::size_t i = 1; i < pids.size(); ++i) {
+            (exitOf(i) == kDrove ? drove : exitOf(i) == kRefused ? refused : other)++;
+            std::string message;
+            std::getline(std::ifstream(OutcomeFile(pids[i])), message);
+            for (std::size_t j = 1; j < pids.size(); ++j) {
+                misnamed += j != i && exitOf(j) != kDrove && Holds(message, "PID " + std::to_string(pids[j]) + ",");
+            }
+        }
+    }
+    const std::string name = std::string(stepdialMode) + " x" + std::to_string(stepdials);
+    Check(stuck == 0 && other == 0, name + ": no round stuck, every stepdial drove or was refused as it should be");
+    Check(misnamed == 0, name + ": no refusal named a stepdial that was refused itself");
+    std::printf("figures %s: %d rounds (the poller first in every other), %d stuck; stepdials: %d drove the motor, "
+                "%d refused at once, %d failed; %d refusals named a refused stepdial\n",
+                name.c_str(), rounds, stuck, drove, refused, other, misnamed);
 }
 
 int Run(std::string_view mode) {
     // Our own window on the data register, independent of the backend's.
-    if (::ioperm(kDataRegister, 3, 1) != 0) {
-        std::perror("ioperm 0x378");
+    if (::ioperm(kDataRegister, 3, 1) != 0 || ::ioperm(kOtherDataRegister, 3, 1) != 0) {
+        std::perror("ioperm 0x378, 0x278");
         return 2;
     }
     const bool driverHasPort = std::filesystem::exists("/proc/sys/dev/parport/parport0");
     if (mode == "ppdev") {
         CheckWholeMoves({"parport0", "ppdev0", true});
     } else if (mode == "second") {
-        if (::ioperm(kOtherDataRegister, 1, 1) != 0) {
-            std::perror("ioperm 0x278");
-            return 2;
-        }
         ::outb(0x5a, kOtherDataRegister);
         Check(BaseAddressOf("parport0") == "632", "LPT2 is parport0 (base-addr " + BaseAddressOf("parport0") + ")");
         CheckWholeMoves({"parport1", "ppdev1", false});
@@ -468,8 +561,21 @@ int Run(std::string_view mode) {
         CheckBusy();
     } else if (mode == "foreign") {
         CheckSecondIsRefused("stepdial", MakeHardwarePort(), "foreign_claimer");
+    } else if (mode == "card") {
+        dataRegister = kOtherDataRegister;
+        Check(::inb(kDataRegister) == 0xff, "nothing answers at 0x378 (reads " + Hex(::inb(kDataRegister)) + ")");
+        CheckWholeMoves({"parport0", "ppdev0", false, "632"});
     } else if (mode == "lp") {
-        CheckBesideThePrinterDriver();
+        Check(RunRacingStepdial(true, kRefusalLimit) == kRefused, "refused at once beside the printer driver, which it names");
+        Check(HolderOf("parport0") == "none", "parport0 left unclaimed");
+    } else if (mode == "lp_unbound") {
+        Check(!std::filesystem::exists("/proc/sys/dev/parport/parport0/devices/lp"), "lp is bound to no port");
+        CheckWholeMoves({"parport0", "ppdev0", false});
+    } else if (mode == "lp_poll") {
+        CheckRaces("race_stepdial_lp", 8, 1);
+    } else if (mode == "lp_poll_unbound") {
+        CheckRaces("race_stepdial", 4, 1);
+        CheckRaces("race_stepdial", 6, 2);
     } else if (mode == "direct_input") {
         Check(!driverHasPort, "no kernel parport device");
         CheckInputLinesFail();
@@ -485,7 +591,8 @@ int Run(std::string_view mode) {
     } else {
         std::fprintf(stderr,
                      "usage: port_check "
-                     "ppdev|second|busy|foreign|lp|direct|direct_input|direct_input_remedy|absent\n");
+                     "ppdev|second|card|busy|foreign|lp|lp_unbound|lp_poll|lp_poll_unbound|direct|direct_input|"
+                     "direct_input_remedy|absent\n");
         return 2;
     }
     std::printf("port_check %s: %d checks, %d failed\n", std::string(mode).c_str(), checks, failures);
@@ -501,7 +608,13 @@ int main(int argc, char** argv) {
         if (argc == 4 && std::string_view(argv[1]) == "foreign_claimer") {
             return stepdial::RunForeignClaimer(argv[3]);
         }
-        return stepdial::Run(argc == 2 ? argv[1] : "");
+        const std::string_view mode = argc == 2 ? argv[1] : "";
+        if (mode == "race_poller") return stepdial::RunPoller();
+        if (mode == "race_stepdial_lp" || mode == "race_stepdial") {
+            // Up to three processes share the one emulated CPU in a race.
+            return stepdial::RunRacingStepdial(mode == "race_stepdial_lp", stepdial::kRaceRun);
+        }
+        return stepdial::Run(mode);
     } catch (const std::exception& e) {
         std::printf("FAIL unexpected error: %s\n", e.what());
         return 1;

@@ -251,11 +251,13 @@ boot() {
     local port=()
     # shellcheck disable=SC2054 # the commas are qemu's own option syntax
     case "$boot" in
-    ppdev | busy | foreign | udev | lp | direct | direct_input) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x378,irq=7) ;;
+    ppdev | busy | foreign | udev | lp | lp_poll | direct | direct_input) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x378,irq=7) ;;
     # Two ports, LPT2 numbered parport0 and ours parport1: the machine's ACPI tables list
     # the ISA ports in the reverse order of these options (seen with qemu 7.2).
     second) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,index=0,iobase=0x378,irq=7
                   -chardev null,id=lpt2 -device isa-parallel,chardev=lpt2,index=1,iobase=0x278,irq=5) ;;
+    # A plug-in card's port: the only one, and not at 0x378.
+    card) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x278,irq=5) ;;
     absent) ;;
     *) die "unknown boot '$boot'" ;;
     esac

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -49,75 +51,86 @@ TEST(PpdevPortErrors, ANonPortDeviceCannotBeClaimed) {
               {"888 (0x378)", "/dev/null", "cannot claim the port", "Inappropriate ioctl"});
 }
 
-// Another program holds the port. The device node is a regular file here: the lock and
-// the kernel's list of the port's holder come before the claim, so a refusal never gets
-// as far as PPCLAIM, and a free port does (which a regular file then refuses).
-struct InUseCase {
+// The exclusive claim was refused: who holds the port, from stand-ins for the kernel's list
+// of the port's clients and for /proc (its locks, and each process's open files).
+struct HeldCase {
     const char* name;
-    bool otherLocks;     // another open of the device node holds its lock, as a running stepdial does
-    const char* active;  // the port's devices/active; nullptr: no such file
+    std::vector<std::string> clients;  // registered on parport3; "-": no such port at all
+    std::vector<std::string> locks;    // "READ 51" / "WRITE 52": flocks on the device by PID
+    std::vector<long> openers;         // processes with the device open
     std::errc code;
-    std::vector<std::string> parts;  // "{pid}" stands for this process's PID
+    std::vector<std::string> parts;
+    std::vector<std::string> absent = {};  // texts the message must not hold
 };
 
-void PrintTo(const InUseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HeldCase& c, std::ostream* os) { *os << c.name; }
 
-class PpdevPortInUse : public ::testing::TestWithParam<InUseCase> {};
+class PpdevPortHeld : public ::testing::TestWithParam<HeldCase> {};
 
-TEST_P(PpdevPortInUse, RefusesWithoutClaimingWhileAnotherHoldsThePort) {
+TEST_P(PpdevPortHeld, NamesOnlyWhatHoldsThePort) {
     const auto& c = GetParam();
-    const fs::path root = fs::temp_directory_path() / ("stepdial-in-use-" + std::to_string(::getpid()));
+    const fs::path root = fs::temp_directory_path() / ("stepdial-held-" + std::to_string(::getpid()));
     fs::remove_all(root);
     const std::unique_ptr<const fs::path, void (*)(const fs::path*)> cleanup(&root, [](const fs::path* p) { fs::remove_all(*p); });
-    fs::create_directories(root / "proc" / "parport3" / "devices");
     const fs::path device = root / "parport3";
+    fs::create_directories(root / "proc");
+    fs::create_directories(root / "processes");
     std::ofstream(device) << "";
-    if (c.active) std::ofstream(root / "proc" / "parport3" / "devices" / "active") << c.active;
-    const int other = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(other, 0);
-    if (c.otherLocks) {
-        ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    const bool portGone = c.clients == std::vector<std::string>{"-"};
+    if (!portGone) fs::create_directories(root / "proc" / "parport3" / "devices");
+    for (const auto& client : c.clients) {
+        if (!portGone) fs::create_directories(root / "proc" / "parport3" / "devices" / client);
+    }
+    struct stat node {};
+    ASSERT_EQ(::stat(device.c_str(), &node), 0);
+    std::ofstream locks(root / "processes" / "locks");
+    char file[64];  // as the kernel writes it: hex major:minor, then the inode
+    std::snprintf(file, sizeof file, "%02x:%02x:%lu", major(node.st_dev), minor(node.st_dev),
+                  static_cast<unsigned long>(node.st_ino));
+    for (const auto& lock : c.locks) locks << "1: FLOCK  ADVISORY  " << lock << " " << file << " 0 EOF\n";
+    locks.close();
+    for (long pid : c.openers) {
+        fs::create_directories(root / "processes" / std::to_string(pid) / "fd");
+        fs::create_symlink(device, root / "processes" / std::to_string(pid) / "fd" / "3");
+        std::ofstream(root / "processes" / std::to_string(pid) / "comm") << "prog" << pid << "\n";
     }
 
     std::optional<PortError> refusal;
     try {
-        PpdevPort port(device, 888, root / "proc");
+        PpdevPort::RefuseAsHeld(device, 53264, root / "proc", root / "processes");
     } catch (const PortError& e) {
         refusal = e;
     }
-    ASSERT_TRUE(refusal.has_value()) << "the port was taken";
+    ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->code(), std::make_error_code(c.code)) << refusal->what();
+    ExpectAll(refusal->what(), {"53264 (0xd010)", "parport3"});
     const std::string message = refusal->what();
-    for (std::string part : c.parts) {
-        if (const auto at = part.find("{pid}"); at != std::string::npos) part.replace(at, 5, std::to_string(::getpid()));
-        EXPECT_NE(message.find(part), std::string::npos) << "missing \"" << part << "\" in: " << message;
-    }
-    // A refused port lets go of its lock: the operator can start again once the other
-    // program is closed.
-    if (!c.otherLocks) {
-        EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0) << "the refused port kept its lock";
-    }
-    ::close(other);
+    for (const auto& part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << "missing \"" << part << "\" in: " << message;
+    for (const auto& part : c.absent) EXPECT_EQ(message.find(part), std::string::npos) << "\"" << part << "\" in: " << message;
 }
 
+const std::string kBusy = "Device or resource busy";
+
 INSTANTIATE_TEST_SUITE_P(
-    Table, PpdevPortInUse,
+    Table, PpdevPortHeld,
     ::testing::Values(
-        // While the first stepdial runs, the kernel also lists its claim; the lock answers first.
-        InUseCase{"AnotherStepdial", true, "ppdev0\n", std::errc::device_or_resource_busy,
-                  {"888 (0x378)", "parport3: the port is in use by another program (PID {pid}, ",
-                   "that holds ", "Device or resource busy", "Close the other program"}},
-        InUseCase{"AProgramThatDoesNotLock", false, "ppdev0\n", std::errc::device_or_resource_busy,
-                  {"888 (0x378)", "in use by another program through ", "parport3", "ppdev0",
-                   "Device or resource busy", "Close the other program"}},
-        InUseCase{"ThePrinterDriverPrinting", false, "lp\n", std::errc::device_or_resource_busy,
-                  {"888 (0x378)", "in use by the printer driver lp", "Wait until the print job is done"}},
-        InUseCase{"AnotherKernelDriver", false, "ppa\n", std::errc::device_or_resource_busy,
-                  {"888 (0x378)", "in use by the kernel driver \"ppa\"", "Device or resource busy"}},
-        InUseCase{"FreePortIsClaimed", false, "none\n", std::errc::inappropriate_io_control_operation,
-                  {"cannot claim the port"}},
-        InUseCase{"UnknownHolderIsClaimed", false, nullptr, std::errc::inappropriate_io_control_operation,
-                  {"cannot claim the port"}}));
+        // Bound at every boot by cups-filters: no program can have the port to itself.
+        HeldCase{"PrinterDriverBound", {"lp", "ppdev3"}, {}, {51}, std::errc::device_or_resource_busy,
+                 {"printer driver lp", std::string(remedy::kUnbindThePrinterDriver)}, {"PID"}},
+        HeldCase{"OtherKernelDriver", {"ppa"}, {}, {}, std::errc::device_or_resource_busy,
+                 {"kernel driver \"ppa\"", std::string(remedy::kStopTheDriversUser)}},
+        // A stepdial that holds the port holds the device's lock exclusively.
+        HeldCase{"AnotherStepdialHolds", {"ppdev3"}, {"WRITE 52", "READ 51"}, {51, 52},
+                 std::errc::device_or_resource_busy, {"(PID 52, prog52) that holds", kBusy}, {"PID 51"}},
+        // Two stepdials still trying (shared locks) beside a program that registered first:
+        // only that program is named.
+        HeldCase{"ProgramBesideStartingStepdials", {"ppdev3"}, {"READ 51", "READ 53"}, {51, 52, 53},
+                 std::errc::device_or_resource_busy, {"another program (PID 52, prog52) through", kBusy},
+                 {"PID 51", "PID 53"}},
+        HeldCase{"OnlyStartingStepdialsInSight", {"ppdev3"}, {"READ 51"}, {51}, std::errc::device_or_resource_busy,
+                 {"cannot be told from here (the kernel lists its registration as ppdev3)", kBusy}, {"PID 51"}},
+        HeldCase{"PortGone", {"-"}, {}, {}, std::errc::no_such_device_or_address,
+                 {"cannot claim the port", std::string(remedy::kCheckThePort)}}));
 
 // Permission refused: a device the user may not open, open to its owner alone as the
 // kernel makes it where no udev rule applies. As root, the check runs in a child that has

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "motor/parport_lookup.h"
 
@@ -52,41 +53,47 @@ struct LookupCase {
     std::map<std::string, std::string> ports;
     std::uint16_t address;
     std::string expected;  // "" for none
+    std::uint16_t base = 0;
 };
 
 void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.name; }
 
 class ParportLookup : public ::testing::TestWithParam<LookupCase> {};
 
-TEST_P(ParportLookup, FindsTheDeviceByItsBaseAddress) {
+TEST_P(ParportLookup, ChoosesThePortAtTheAddressElseTheFirstListed) {
     const auto& c = GetParam();
     FakeProc proc(c.ports);
-    const auto found = FindParportDevice(c.address, proc.Root(), "/dev");
+    const auto found = ChooseParport(c.address, proc.Root(), "/dev");
     if (c.expected.empty()) {
-        EXPECT_FALSE(found.has_value()) << *found;
+        EXPECT_FALSE(found.has_value()) << found->device;
     } else {
         ASSERT_TRUE(found.has_value());
-        EXPECT_EQ(found->string(), c.expected);
+        EXPECT_EQ(found->device.string(), c.expected);
+        EXPECT_EQ(found->base, c.base);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ParportLookup,
     ::testing::Values(
-        LookupCase{"RealPort", {{"parport0", "888\t1912\n"}}, 888, "/dev/parport0"},
-        LookupCase{"EmulatedPort", {{"parport0", "888\t0\n"}}, 888, "/dev/parport0"},
-        LookupCase{"SecondPort", {{"parport0", "632\t1656\n"}, {"parport1", "888\t1912\n"}}, 888,
-                   "/dev/parport1"},
-        LookupCase{"OtherAddressOnly", {{"parport0", "632\t1656\n"}}, 888, ""},
-        LookupCase{"SecondNumberIsNotTheBase", {{"parport0", "1912\t888\n"}}, 888, ""},
-        LookupCase{"PrefixOfTheAddressIsNotIt", {{"parport0", "8880\t0\n"}}, 888, ""},
-        LookupCase{"UnreadableBaseAddr", {{"parport0", "garbage"}}, 888, ""},
+        LookupCase{"RealPort", {{"parport0", "888\t1912\n"}}, 888, "/dev/parport0", 888},
+        LookupCase{"EmulatedPort", {{"parport0", "888\t0\n"}}, 888, "/dev/parport0", 888},
+        LookupCase{"AtTheAddressAmongOthers",
+                   {{"parport0", "632\t1656\n"}, {"parport1", "888\t1912\n"}, {"parport2", "53264\t0\n"}}, 888,
+                   "/dev/parport1", 888},
+        LookupCase{"NoneAtTheAddressTakesTheFirstListed",
+                   {{"parport2", "632\t0\n"}, {"parport1", "53264\t53272\n"}}, 888, "/dev/parport1", 53264},
+        LookupCase{"SecondNumberIsNotTheBase", {{"parport0", "1912\t888\n"}}, 888, "/dev/parport0", 1912},
+        LookupCase{"PrefixOfTheAddressIsNotIt", {{"parport0", "8880\t0\n"}, {"parport1", "888\t0\n"}}, 888,
+                   "/dev/parport1", 888},
+        LookupCase{"UnreadableBaseAddrIsSkipped", {{"parport0", "garbage"}, {"parport1", "632\t0\n"}}, 888,
+                   "/dev/parport1", 632},
         LookupCase{"NumericOrderNotTextOrder", {{"parport10", "888\t0\n"}, {"parport2", "888\t0\n"}},
-                   888, "/dev/parport2"},
+                   888, "/dev/parport2", 888},
         LookupCase{"NoPorts", {}, 888, ""}));
 
 TEST(ParportLookupMissingDriver, NoProcDirectoryMeansNoDevice) {
-    EXPECT_FALSE(FindParportDevice(888, "/nonexistent/parport", "/dev").has_value());
+    EXPECT_FALSE(ChooseParport(888, "/nonexistent/parport", "/dev").has_value());
 }
 
 // A scratch directory for one test, removed after it.
@@ -110,31 +117,13 @@ private:
     fs::path root_;
 };
 
-struct HolderCase {
-    const char* name;
-    const char* active;  // devices/active of parport0; nullptr: no such file
-    std::optional<std::string> expected;
-};
-
-void PrintTo(const HolderCase& c, std::ostream* os) { *os << c.name; }
-
-class ParportHolder : public ::testing::TestWithParam<HolderCase> {};
-
-TEST_P(ParportHolder, NamesTheClientThatHasThePortClaimed) {
-    const auto& c = GetParam();
+TEST(ParportClients, ListsTheRegisteredDriversAndProgramsNotTheActiveFile) {
     ScratchDir proc;
-    fs::create_directories(proc.Root() / "parport0" / "devices");
-    if (c.active) proc.File("parport0/devices/active", c.active);
-    EXPECT_EQ(FindParportHolder("parport0", proc.Root()), c.expected);
+    for (const char* client : {"ppdev0", "lp"}) fs::create_directories(proc.Root() / "parport0" / "devices" / client);
+    proc.File("parport0/devices/active", "ppdev0\n");
+    EXPECT_EQ(FindParportClients("parport0", proc.Root()), (std::vector<std::string>{"lp", "ppdev0"}));
+    EXPECT_TRUE(FindParportClients("parport1", proc.Root()).empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ParportHolder,
-    ::testing::Values(HolderCase{"Free", "none\n", std::nullopt},
-                      HolderCase{"AProgramThroughPpdev", "ppdev0\n", "ppdev0"},
-                      HolderCase{"PrinterDriverPrinting", "lp\n", "lp"},
-                      HolderCase{"EmptyFile", "", std::nullopt},
-                      HolderCase{"NoFile", nullptr, std::nullopt}));
 
 struct FlockCase {
     const char* name;
@@ -173,9 +162,21 @@ INSTANTIATE_TEST_SUITE_P(
                   "4: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n",
                   true, 4242},
         FlockCase{"OnlyAWaiter", "1: -> FLOCK  ADVISORY  WRITE 20 103:01:77 0 EOF\n", true, std::nullopt},
+        FlockCase{"OnlyASharedLock", "1: FLOCK  ADVISORY  READ 4242 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"OnlyAPosixLock", "1: POSIX  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"PidOutsideOurNamespace", "1: FLOCK  ADVISORY  WRITE 0 103:01:77 0 EOF\n", true, std::nullopt},
         FlockCase{"NoLocks", "", true, std::nullopt}));
+
+TEST(FlockSharers, ListsTheSharedFlocksHeldOnTheFile) {
+    ScratchDir proc;
+    proc.File("locks",
+              "1: FLOCK  ADVISORY  READ 4242 103:01:77 0 EOF\n"
+              "2: FLOCK  ADVISORY  READ 17 103:01:78 0 EOF\n"
+              "3: FLOCK  ADVISORY  WRITE 18 103:01:77 0 EOF\n"
+              "3: -> FLOCK  ADVISORY  READ 19 103:01:77 0 EOF\n"
+              "4: FLOCK  ADVISORY  READ 4343 103:01:77 0 EOF\n");
+    EXPECT_EQ(FindFlockSharers(makedev(259, 1), 77, proc.Root()), (std::vector<long>{4242, 4343}));
+}
 
 // The kernel's own /proc/locks: the file system's number must be written as it does.
 TEST(FlockHolderOnThisKernel, FindsThisProcessHoldingAFile) {

@@ -77,6 +77,12 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xO "$rule" | grep -qE '^SUBSYSTEM=="ppdev"
   fail "$rule does not tag the ppdev devices uaccess"
 [ "$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/modules-load.d/stepdial.conf | grep -v '^#' | sort | xargs)" = \
   "parport_pc ppdev" ] || fail "the modules-load file does not load parport_pc and ppdev"
+# The printer driver kept off the ports, and the rule's access taken back on removal.
+[ "$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/modprobe.d/stepdial-lp.conf | grep -v '^#')" = \
+  "options lp parport=none" ] || fail "the modprobe option does not keep lp off the parallel ports"
+dpkg-deb -I "$deb" postrm | sh -n || fail "the package has no valid postrm"
+dpkg-deb -I "$deb" postrm | grep -q 'udevadm trigger --subsystem-match=ppdev' ||
+  fail "the postrm does not apply the udev rules to the ports again"
 
 # --- lintian ------------------------------------------------------------------------------
 # Debian's own profile whatever the machine's vendor, and no configuration file of the
