@@ -24,7 +24,10 @@ Control* Place(Control* control, const layout::Control& design) {
 }  // namespace
 
 Form1Widget::Form1Widget(Port& port, FailureBox box)
-    : form_(port, *this), box_(std::move(box)), timer1_([this] { form_.Run(&Form1::Timer1_Timer); }) {
+    : form_(port, *this),
+      box_(std::move(box)),
+      timer1_([this] { form_.Timer1_Timer(); }, TickPacer::MonotonicNow,
+              [this](const std::function<void()>& work) { form_.Run(work); }) {
     setWindowTitle(FromUtf8(layout::kForm1.caption));
     resize(layout::TwipsToPixels(layout::kForm1.clientWidth), layout::TwipsToPixels(layout::kForm1.clientHeight));
 

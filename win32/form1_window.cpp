@@ -27,7 +27,9 @@ std::wstring WindowText(HWND window) {
 }  // namespace
 
 Form1Window::Form1Window(Port& port, FailureBox box)
-    : form_(port, *this), box_(std::move(box)), timer1_([this] { form_.Run(&Form1::Timer1_Timer); }) {
+    : form_(port, *this),
+      box_(std::move(box)),
+      timer1_([this] { form_.Timer1_Timer(); }) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     if (!::GetClassInfoExW(instance, kClassName, &windowClass)) {
@@ -177,7 +179,8 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case TickTimer::kMessage:
-        timer1_.TakeMessage();
+        // Its delivery, the tick and the next arming can each fail.
+        form_.Run([this] { timer1_.TakeMessage(); });
         return 0;
     case WM_PAINT:
         Paint();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
@@ -8,12 +10,14 @@
 #include <QPainter>
 #include <QTest>
 #include <QTextOption>
+
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/support/comma_locale.h"
 #include "qt/form1_widget.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/recording_port.h"
 
 namespace stepdial::qt {
@@ -285,6 +289,29 @@ TEST(Form1Run, EditingTheEntryMidMoveRetargetsOnTheNextTick) {
     EXPECT_EQ(f.TicksToArrival(), 9);
     EXPECT_EQ(f.Position(), 0);
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
+}
+
+// The step timer's descriptor replaced by one that is no timer: the next arming fails,
+// and the failure ends the move as a port failure does.
+TEST(Form1Run, AStepTimerThatCannotBeArmedAgainIsAFailure) {
+    LoadedForm f;
+    f.form.Command1().click();
+    int timer = -1;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(fd.path(), error) == "anon_inode:[timerfd]") {
+            timer = std::max(timer, std::stoi(fd.path().filename().string()));
+        }
+    }
+    ASSERT_GE(timer, 0);
+    const int notATimer = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(dup2(notATimer, timer), timer);
+    close(notATimer);
+
+    f.form.Timer1().Expire();
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_TRUE(f.form.Form().Failed());
+    EXPECT_FALSE(f.form.Timer1().Enabled());
 }
 
 TEST(Form1Run, NegativeAnglesTurnTheNeedleTheOtherWay) {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "motor/utf16.h"
+#include "tests/support/recording_port.h"
 #include "win32/dpi.h"
 #include "win32/form1_window.h"
-#include "tests/support/recording_port.h"
-#include "motor/utf16.h"
 
 namespace stepdial::win32 {
 namespace {
@@ -281,6 +281,26 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
     EXPECT_NE(f.boxes[0].message.find(L"888 (0x378)"), std::wstring::npos) << Utf8(f.boxes[0].message);
     EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12}));
     EXPECT_EQ(TextOf(f.Control("Label2")), L"15") << "the readout shows the last tick that completed";
+    EXPECT_FALSE(f.window.Timer1().Enabled());
+}
+
+// Ticks posted to a window that is gone stop for good: the window hears of it with the
+// first message that gets through, and fails as on a port failure.
+TEST(Form1WindowEnd, ATickThatCannotBePostedIsAFailure) {
+    Form f;
+    ASSERT_TRUE(f.window.Form().Load());
+    f.window.Show(SW_SHOWNORMAL);
+    const HWND gone =
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ::DestroyWindow(gone);
+    f.window.Timer1().Attach(gone);
+    ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(f.Control("Command1")));
+    ::Sleep(100);
+    f.window.Timer1().Attach(f.window.Hwnd());
+    EXPECT_EQ(Pump(f.window), 1);
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{0}) << "no tick reached the port";
     EXPECT_FALSE(f.window.Timer1().Enabled());
 }
 
