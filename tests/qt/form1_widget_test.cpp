@@ -12,11 +12,13 @@
 #include <QTextOption>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "qt/form1_widget.h"
+#include "qt/native_window_gone.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/recording_port.h"
 
@@ -450,6 +452,23 @@ TEST(Form1Accessibility, CaptionsHaveNamesAndTheReadoutIsAnnouncedWhereTheMotorS
     EXPECT_EQ(f.TicksToArrival(), 7);
     EXPECT_EQ(f.form.Label2().Announcements(), atStart + 1) << "once, on arrival";
     EXPECT_EQ(f.form.Label1().Announcements() + f.form.Label3().Announcements(), 0);
+}
+
+// X events as the server and as another client (XSendEvent, top bit of the code) give them.
+TEST(Form1End, OnlyTheServersDestroyNotifyForThisWindowIsItsEnd) {
+    struct Row {
+        std::uint8_t code;
+        std::uint32_t destroyed;
+        bool gone;
+    };
+    constexpr std::uint32_t kWindow = 0x2a00007;
+    for (const Row& row : {Row{17, kWindow, true}, Row{17 | 0x80, kWindow, false},
+                           Row{17, kWindow + 1, false}, Row{18, kWindow, false}}) {
+        unsigned char event[32] = {row.code};
+        std::memcpy(event + 8, &row.destroyed, sizeof row.destroyed);
+        EXPECT_EQ(IsWindowDestroyed("xcb_generic_event_t", event, kWindow), row.gone)
+            << int{row.code} << " " << row.destroyed;
+    }
 }
 
 }  // namespace
