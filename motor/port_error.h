@@ -58,6 +58,10 @@ inline constexpr std::string_view kOrUseTheSeat =
 inline constexpr std::string_view kAskTheAdministrator =
     "Your user has the device's group and is still refused, so a security policy stands in the way: ask "
     "the administrator.";
+// The inpout library installs its kernel driver on its first use with administrator rights.
+inline constexpr std::string_view kOpenThePortDriver =
+    "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
+    "can install its driver, or install the driver with the installer that comes with the library.";
 
 // "Add your user to the lp group (sudo usermod -aG lp $USER), then log out and in again."
 std::string JoinGroup(std::string_view group);

@@ -22,6 +22,9 @@ constexpr char kBitness[] = "32-bit";
 
 // Out32(port, value): both 16-bit, __stdcall (which x64 ignores), returns nothing.
 using Out32Function = void(__stdcall*)(short, short);
+// IsInpOutDriverOpen(): whether the library's kernel driver is open. Out32 does nothing
+// without it, so the dial would turn while the motor stands still.
+using DriverOpenFunction = BOOL(__stdcall*)();
 
 // Windows' own text for an error code, as FormatMessage gives it.
 class WindowsErrorCategory : public std::error_category {
@@ -162,6 +165,20 @@ private:
                             std::string("Replace it with the inpout ") + kLibraryName +
                                 " that exports Out32.");
         }
+        CheckDriver(address);
+    }
+
+    // A library without the export is used as it is: nothing can tell whether it works.
+    void CheckDriver(std::uint16_t address) {
+        const auto driverOpen = reinterpret_cast<DriverOpenFunction>(
+            reinterpret_cast<void*>(::GetProcAddress(library_, "IsInpOutDriverOpen")));
+        if (!driverOpen || driverOpen()) return;
+        ::FreeLibrary(library_);
+        library_ = nullptr;
+        out32_ = nullptr;
+        throw PortError(WindowsError(ERROR_SERVICE_NOT_ACTIVE), address, kLibraryName,
+                        "the port library's driver is not open, so nothing would reach the port",
+                        remedy::kOpenThePortDriver);
     }
 
     LibrarySearch search_;

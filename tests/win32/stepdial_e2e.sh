@@ -4,7 +4,8 @@
 #   - installs it with the installer's /S and checks what landed on disk and in the
 #     registry (or, for a build without an installer, copies the program in), and that
 #     the program is of the prefix's bitness;
-#   - starts it without a port library: an error box, no Form1, status 1;
+#   - starts it without a port library: an error box, no Form1, status 1; the same with
+#     a port library whose driver is not open;
 #   - puts the recording stand-in port library beside it, types 90 in the entry and
 #     clicks the start button: the port gets 0, then 6 12 9 3 three times; the needle
 #     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
@@ -15,19 +16,20 @@
 #   - closes the window with Alt+F4: status 0, nothing written at exit;
 #   - uninstalls with /S and checks that everything installed is gone.
 #
-#   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll
+#   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll --driver-closed LIBRARY.dll
 #                   (--setup stepdial-setup.exe --version VERSION | --program stepdial.exe)
 #                   [--screenshot OUT.png]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/../../scripts/testlib.sh"
 
-loader="" arch="" stand_in="" setup="" version="" program="" screenshot=""
+loader="" arch="" stand_in="" driver_closed="" setup="" version="" program="" screenshot=""
 while [ $# -gt 0 ]; do
     case $1 in
     --loader) loader=$2 ;;
     --arch) arch=$2 ;;
     --stand-in) stand_in=$(realpath "$2") ;;
+    --driver-closed) driver_closed=$(realpath "$2") ;;
     --setup) setup=$(realpath "$2") ;;
     --version) version=$2 ;;
     --program) program=$(realpath "$2") ;;
@@ -119,19 +121,32 @@ fi
 exe="$windows_folder\\stepdial.exe"
 record="$work/record.txt"
 
+# Starts stepdial, which must fail at start-up: an error box before Form1 is shown,
+# acknowledged with Return, then status 1 and the port's failure on standard error (in
+# $work/$1.err).
+start_up_failure() {
+    spawn app_pid "$loader" "$exe" >"$work/$1.out" 2>"$work/$1.err" </dev/null
+    box_up() { running && [ -n "$(window_named stepdial)" ]; }
+    within 30 box_up || fail "$1: no error box titled stepdial"
+    [ -z "$(window_named Form1)" ] || fail "$1: Form1 is on screen beside the start-up error box"
+    sleep 0.5
+    running || fail "$1: stepdial ended before the error box was acknowledged"
+    xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
+    wait_for_exit 10
+    [ "$status" = 1 ] || fail "$1: status $status after the start-up error, not 1"
+    grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/$1.err" || fail "$1: no port error on standard error"
+}
+
 # Without the port library: the start-up write fails before Form1 is shown.
-spawn app_pid "$loader" "$exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null
-box_up() { running && [ -n "$(window_named stepdial)" ]; }
-within 30 box_up || fail "no error box titled stepdial"
-[ -z "$(window_named Form1)" ] || fail "Form1 is on screen beside the start-up error box"
-sleep 0.5
-running || fail "stepdial ended before the error box was acknowledged"
-xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
-wait_for_exit 10
-[ "$status" = 1 ] || fail "status $status after the start-up error, not 1"
-grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/nolib.err" || fail "no port error on standard error"
+start_up_failure nolib
 grep -qF "Put $library in $windows_folder." "$work/nolib.err" || fail "the error does not say where $library goes"
 echo "without $library: error box, status 1"
+
+# A library whose driver is not open would take every write and pass none on.
+cp "$driver_closed" "$folder/$library"
+start_up_failure driver
+grep -qF "(error 1062)" "$work/driver.err" || fail "the error does not say the driver is not open"
+echo "with the driver not open: error box, status 1"
 
 # With the stand-in: the operator's moves, as the port sees them.
 cp "$stand_in" "$folder/$library"
