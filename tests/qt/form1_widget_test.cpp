@@ -20,6 +20,7 @@
 #include "qt/form1_widget.h"
 #include "qt/native_window_gone.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/key_rule_cases.h"
 #include "tests/support/recording_port.h"
 
 namespace stepdial::qt {
@@ -203,6 +204,44 @@ TEST(Form1Open, EnterInTheEntryDoesNotStartTheMotor) {
     QTest::keyClick(&f.form.Text1(), Qt::Key_Return);
     QTest::keyClick(&f.form.Text1(), Qt::Key_Enter);
     EXPECT_FALSE(f.form.Timer1().Enabled());
+}
+
+TEST(Form1Open, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
+    const auto qtKey = [](Key key) {
+        switch (key) {
+        case Key::Tab:
+        case Key::BackTab:
+            return Qt::Key_Tab;
+        case Key::Enter:
+            return Qt::Key_Return;
+        case Key::Space:
+            return Qt::Key_Space;
+        case Key::Left:
+            return Qt::Key_Left;
+        case Key::Right:
+            return Qt::Key_Right;
+        case Key::Up:
+            return Qt::Key_Up;
+        case Key::Down:
+            return Qt::Key_Down;
+        default:
+            return Qt::Key_A;
+        }
+    };
+    for (const auto& c : testing::kKeyCases) {
+        LoadedForm f;
+        f.form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+        const auto control = [&](layout::Kind kind) -> QWidget* {
+            return kind == layout::Kind::Button ? static_cast<QWidget*>(&f.form.Command1()) : &f.form.Text1();
+        };
+        control(c.from)->setFocus();
+        QTest::keyClick(control(c.from), qtKey(c.key),
+                        c.key == Key::BackTab ? Qt::ShiftModifier : Qt::NoModifier);
+        const int row = int(&c - testing::kKeyCases);
+        EXPECT_EQ(QApplication::focusWidget(), control(c.to)) << "row " << row;
+        EXPECT_EQ(f.form.Timer1().Enabled(), c.starts) << "row " << row;
+    }
 }
 
 TEST(Form1Run, AClickRunsTicksToArrivalThenStopsTheTimer) {

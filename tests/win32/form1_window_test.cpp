@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "motor/utf16.h"
+#include "tests/support/key_rule_cases.h"
 #include "tests/support/recording_port.h"
 #include "win32/dpi.h"
 #include "win32/form1_window.h"
@@ -220,6 +221,56 @@ TEST(Form1WindowKeys, TabFollowsTheTabIndexAndEnterStartsNothing) {
     Key(button, VK_SPACE);
     Pump(f.window, [&] { return f.window.Form().Moving(); });
     EXPECT_TRUE(f.window.Form().Moving()) << "the button takes the keyboard's press";
+}
+
+// Shift+Tab as the thread's key state and the posted key together make it.
+void HoldShift(bool down) {
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = down ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+TEST(Form1WindowKeys, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
+    const auto virtualKey = [](stepdial::Key key) -> WPARAM {
+        switch (key) {
+        case Key::Tab:
+        case Key::BackTab:
+            return VK_TAB;
+        case Key::Enter:
+            return VK_RETURN;
+        case Key::Space:
+            return VK_SPACE;
+        case Key::Left:
+            return VK_LEFT;
+        case Key::Right:
+            return VK_RIGHT;
+        case Key::Up:
+            return VK_UP;
+        case Key::Down:
+            return VK_DOWN;
+        default:
+            return 'A';
+        }
+    };
+    for (const auto& c : testing::kKeyCases) {
+        Form f;
+        ASSERT_TRUE(f.window.Form().Load());
+        f.window.Show(SW_SHOWNORMAL);
+        Pump(f.window, [] { return true; });
+        const auto control = [&](layout::Kind kind) {
+            return f.Control(kind == layout::Kind::Button ? "Command1" : "Text1");
+        };
+        ::SetFocus(control(c.from));
+        HoldShift(c.key == Key::BackTab);
+        Key(control(c.from), virtualKey(c.key));
+        Pump(
+            f.window, [] { return false; }, std::chrono::milliseconds(100));
+        HoldShift(false);
+        const int row = static_cast<int>(&c - testing::kKeyCases);
+        EXPECT_EQ(::GetFocus(), control(c.to)) << "row " << row;
+        EXPECT_EQ(f.window.Form().Moving(), c.starts) << "row " << row;
+    }
 }
 
 bool Contains(HRGN region, int x, int y) { return ::PtInRegion(region, x, y) != FALSE; }
