@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "motor/shown_text.h"
+
 namespace stepdial {
 namespace {
 
@@ -23,7 +25,8 @@ std::string CommandOf(long pid, const std::filesystem::path& procRoot) {
 }  // namespace
 
 std::string DescribeProcess(const HolderProcess& process) {
-    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
+    return "PID " + std::to_string(process.pid) +
+           (process.command.empty() ? "" : ", " + ShownSafely(process.command));
 }
 
 std::optional<std::filesystem::path> FindParportDevice(std::uint16_t address,

@@ -31,7 +31,9 @@ PpdevPort::PpdevPort(std::filesystem::path device, std::uint16_t address, std::f
     // The exclusive wish stays with the open file, so the shared claim needs a fresh one.
     OpenAndLock(procRoot);
     if (::ioctl(fd_.fd, PPCLAIM) < 0) {
-        ThrowLastError(address_, device_.c_str(), "cannot claim the port", remedy::kCloseTheExclusiveHolder);
+        const int error = errno;
+        ThrowPortError(error, address_, device_.c_str(), "cannot claim the port",
+                       DescribeRefusedClaim(device_, error));
     }
 }
 
@@ -49,7 +51,9 @@ void PpdevPort::RefuseOpen() {
         ThrowPortError(error, address_, device_.c_str(), "cannot open",
                        DescribeOpenAdvice(ChooseOpenAdvice(access), access));
     }
-    const bool noDriver = error == ENOENT || error == ENODEV || error == ENXIO;
+    if (error == ENOENT)
+        ThrowPortError(error, address_, device_.c_str(), "cannot open", DescribeMissingNode(device_));
+    const bool noDriver = error == ENODEV || error == ENXIO;
     ThrowPortError(error, address_, device_.c_str(), "cannot open", noDriver ? remedy::kLoadDrivers : "");
 }
 

@@ -78,6 +78,25 @@ bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_s
 // The copy beside the program, which the loader takes before System32's.
 std::wstring BesideProgram() { return WideProgramFolder() + L"\\" + kLibrary; }
 
+// The copy the loader took: the one beside the program when there is one.
+std::wstring FoundCopy() {
+    return FileExists(BesideProgram()) ? BesideProgram() : SystemFolder() + L"\\" + kLibrary;
+}
+
+// Windows says "not a valid Win32 application" (error 193) of a DLL of the other bitness
+// and of a file that is no program at all (text, empty), which begins without "MZ".
+bool IsWindowsProgram(const std::wstring& path) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;  // nothing better is known
+    char magic[2] = {};
+    DWORD read = 0;
+    const bool program = ::ReadFile(file, magic, sizeof magic, &read, nullptr) && read == 2 &&
+                         magic[0] == 'M' && magic[1] == 'Z';
+    ::CloseHandle(file);
+    return program;
+}
+
 HMODULE LoadByFullPath() {
     // The library's own imports would otherwise be looked for in the current directory too.
     ::SetDllDirectoryW(L"");
@@ -125,6 +144,12 @@ private:
         if (!library_) {
             const DWORD error = ::GetLastError();
             const std::string folder = ProgramFolder();
+            if (error == ERROR_BAD_EXE_FORMAT && !IsWindowsProgram(FoundCopy())) {
+                throw PortError(WindowsError(error), address, kLibraryName,
+                                "the library " + Utf8(FoundCopy()) + " is no Windows program at all",
+                                std::string("Replace it with the ") + kBitness + " inpout " + kLibraryName +
+                                    ".");
+            }
             if (error == ERROR_BAD_EXE_FORMAT) {
                 throw PortError(WindowsError(error), address, kLibraryName,
                                 std::string("the library is built for another bitness than this ") +

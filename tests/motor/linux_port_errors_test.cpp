@@ -119,9 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
         InUseCase{"UnknownHolderIsClaimed", false, nullptr, std::errc::inappropriate_io_control_operation,
                   {"cannot claim the port"}}));
 
-// Permission refused: a device the user may not open, open to its owner alone as the
-// kernel makes it where no udev rule applies. As root, the check runs in a child that has
-// given up root. Joining a group cannot help here, and the advice must not say so.
+// Permission refused on a node that is a plain file, open to its owner alone: neither a
+// group nor the udev rule can help, and the advice must say what it is. As root, the
+// check runs in a child that has given up root.
 TEST(PpdevPortErrorsDeathTest, RefusedPermissionGivesTheAdviceThatFitsTheNode) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Named after the process group, which the death test's child shares: the child runs
@@ -136,7 +136,7 @@ TEST(PpdevPortErrorsDeathTest, RefusedPermissionGivesTheAdviceThatFitsTheNode) {
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0),
-        "888 \\(0x378\\).*Permission denied\\. .*parport-denied-[0-9]+ is open to root alone");
+        "888 \\(0x378\\).*Permission denied\\. .*parport-denied-[0-9]+ is not a device");
     fs::remove(device);
 }
 
