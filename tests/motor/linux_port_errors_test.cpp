@@ -119,11 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
         InUseCase{"UnknownHolderIsClaimed", false, nullptr, std::errc::inappropriate_io_control_operation,
                   {"cannot claim the port"}}));
 
-// Permission refused on a node that is a plain file, open to no one (its owner neither,
-// unless root): neither a group nor the udev rule can help, and the advice must say what
-// it is. As root, the check runs in a child that has given up root; the child works from
-// inside the node's folder, which anyone may search, so a private TMPDIR (0700, as
-// mktemp -d makes it) does not stand in its way.
+// Refused on a plain file open to no one: the advice says it is no device. As root, the child gives up
+// root and works from the node's folder, which anyone may search, whatever TMPDIR's mode.
 TEST(PpdevPortErrorsDeathTest, RefusedPermissionGivesTheAdviceThatFitsTheNode) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Named after the process group, which the death test's child shares: the child runs

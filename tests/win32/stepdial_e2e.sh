@@ -121,32 +121,29 @@ fi
 exe="$windows_folder\\stepdial.exe"
 record="$work/record.txt"
 
-# Starts stepdial, which must fail at start-up: an error box before Form1 is shown,
-# acknowledged with Return, then status 1 and the port's failure on standard error (in
-# $work/$1.err).
-start_up_failure() {
-    spawn app_pid "$loader" "$exe" >"$work/$1.out" 2>"$work/$1.err" </dev/null
-    box_up() { running && [ -n "$(window_named stepdial)" ]; }
-    within 30 box_up || fail "$1: no error box titled stepdial"
-    [ -z "$(window_named Form1)" ] || fail "$1: Form1 is on screen beside the start-up error box"
-    sleep 0.5
-    running || fail "$1: stepdial ended before the error box was acknowledged"
-    xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
-    wait_for_exit 10
-    [ "$status" = 1 ] || fail "$1: status $status after the start-up error, not 1"
-    grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/$1.err" || fail "$1: no port error on standard error"
-}
-
 # Without the port library: the start-up write fails before Form1 is shown.
-start_up_failure nolib
+spawn app_pid "$loader" "$exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null
+box_up() { running && [ -n "$(window_named stepdial)" ]; }
+within 30 box_up || fail "no error box titled stepdial"
+[ -z "$(window_named Form1)" ] || fail "Form1 is on screen beside the start-up error box"
+sleep 0.5
+running || fail "stepdial ended before the error box was acknowledged"
+xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
+wait_for_exit 10
+[ "$status" = 1 ] || fail "status $status after the start-up error, not 1"
+grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/nolib.err" || fail "no port error on standard error"
 grep -qF "Put $library in $windows_folder." "$work/nolib.err" || fail "the error does not say where $library goes"
 echo "without $library: error box, status 1"
 
 # A library whose driver is not open would take every write and pass none on.
 cp "$driver_closed" "$folder/$library"
-start_up_failure driver
+spawn app_pid "$loader" "$exe" >/dev/null 2>"$work/driver.err" </dev/null
+within 30 box_up || fail "no error box with the driver not open"
+[ -z "$(window_named Form1)" ] || fail "Form1 is on screen with the driver not open"
+xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
+wait_for_exit 10
+[ "$status" = 1 ] || fail "status $status with the driver not open, not 1"
 grep -qF "(error 1062)" "$work/driver.err" || fail "the error does not say the driver is not open"
-echo "with the driver not open: error box, status 1"
 
 # With the stand-in: the operator's moves, as the port sees them.
 cp "$stand_in" "$folder/$library"
