@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "core/form1.h"
-#include "core/keys.h"
-#include "motor/port.h"
 #include "qt/caption_label.h"
 #include "qt/dial_widget.h"
 #include "qt/failure_box.h"
+#include "core/form1.h"
+#include "core/keys.h"
+#include "motor/port.h"
 #include "qt/tick_timer.h"
 
 namespace stepdial::qt {

@@ -8,8 +8,8 @@ namespace {
 // The X protocol's DestroyNotify, as its wire format fixes it: the event code in the
 // first byte, then the window whose structure is watched and the window destroyed. The
 // first byte's top bit marks an event another client sent (XSendEvent): it tells of
-// nothing the server did, so such a one is not a destroyed window. Written out here so that building the
-// window needs no X development headers.
+// nothing the server did, so such a one is not a destroyed window. Written out here so
+// that building the window needs no X development headers.
 constexpr std::uint8_t kDestroyNotify = 17;
 constexpr std::size_t kDestroyedWindowOffset = 8;
 

@@ -41,9 +41,7 @@ struct TickSource::Backend {
         // Absolute: the deadline is a point on the grid, not a delay from whenever this runs.
         if (timerfd_settime(fd, TFD_TIMER_ABSTIME, &when, nullptr) != 0) {
             const int error = errno;
-            throw std::system_error(error, std::generic_category(),
-                                    "the step timer (a timerfd) cannot be armed; close other programs, then "
-                                    "start again. The system says");
+            throw std::system_error(error, std::generic_category(), "the step timer (a timerfd) cannot be armed");
         }
         armed = true;
     }

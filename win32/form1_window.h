@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "core/dial.h"
+#include "win32/failure_box.h"
+#include "win32/fonts.h"
 #include "core/form1.h"
 #include "core/keys.h"
 #include "core/layout.h"
 #include "motor/port.h"
-#include "win32/failure_box.h"
-#include "win32/fonts.h"
 #include "win32/tick_timer.h"
 
 namespace stepdial::win32 {

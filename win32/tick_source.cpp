@@ -16,14 +16,15 @@
 namespace stepdial::win32 {
 namespace {
 
+// `failure` ends with what the operator can do, if anything.
 [[noreturn]] void ThrowError(DWORD error, const std::string& failure) {
     throw std::system_error(static_cast<int>(error), std::system_category(),
-                            "the step timer " + failure +
-                                "; close other programs, then start again. Windows says");
+                            "the step timer " + failure + ". Windows says");
 }
 
 [[noreturn]] void ThrowLastError(const char* what) {
-    ThrowError(::GetLastError(), std::string("(") + what + ") cannot be created");
+    ThrowError(::GetLastError(),
+               std::string("(") + what + ") cannot be created; close other programs, then start again");
 }
 
 // How long the waiting thread lets a full queue drain before it posts again.
