@@ -19,11 +19,15 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Run(Handler handler) {
+    Run([this, handler] { (this->*handler)(); });
+}
+
+void Form1::Run(const std::function<void()>& work) {
     if (failed_) return;
     // Exceptions must not cross a toolkit's event loop, and the operator must hear of
     // every failure.
     try {
-        (this->*handler)();
+        work();
     } catch (const std::exception& e) {
         Fail(e.what());
     } catch (...) {

@@ -45,6 +45,9 @@ public:
     // Runs a handler for an event, unless the program has already failed; a failure
     // inside it is reported as above.
     void Run(Handler handler);
+    // The same for an event's work around a handler: the step timer's wake-up, whose
+    // delivery and re-arming can fail as a handler can.
+    void Run(const std::function<void()>& work);
 
     // Runs Form_Load; call once, before the window is shown. False when it failed (the
     // failure has been reported).

@@ -15,9 +15,17 @@ namespace stepdial {
 template <typename Source>
 class TickTimer {
 public:
+    // Runs an expiry's work (the tick and the arming for the next), so that a failure in
+    // either meets the program's failure rule rather than the event loop.
+    using Guard = std::function<void(const std::function<void()>& work)>;
+
     // `onTick` runs once per tick on the event thread.
-    explicit TickTimer(std::function<void()> onTick, TickPacer::Clock clock = TickPacer::MonotonicNow)
-        : onTick_(std::move(onTick)), pacer_(std::move(clock)), source_([this] { Expire(); }) {}
+    explicit TickTimer(std::function<void()> onTick, TickPacer::Clock clock = TickPacer::MonotonicNow,
+                       Guard guard = {})
+        : onTick_(std::move(onTick)),
+          guard_(std::move(guard)),
+          pacer_(std::move(clock)),
+          source_([this] { Expire(); }) {}
 
     bool Enabled() const { return pacer_.Enabled(); }
     void SetEnabled(bool enabled) {
@@ -33,9 +41,16 @@ public:
     // then aims at the next deadline. Public so that a test can deliver an expiry with a
     // clock of its own.
     void Expire() {
-        if (pacer_.TakeTick()) onTick_();
-        // The tick may have disabled the timer (arrival, a failure).
-        if (pacer_.Enabled()) Arm();
+        const auto work = [this] {
+            if (pacer_.TakeTick()) onTick_();
+            // The tick may have disabled the timer (arrival, a failure).
+            if (pacer_.Enabled()) Arm();
+        };
+        if (guard_) {
+            guard_(work);
+        } else {
+            work();
+        }
     }
 
     const TickSchedule& Schedule() const { return pacer_.Schedule(); }
@@ -54,6 +69,7 @@ private:
     }
 
     std::function<void()> onTick_;
+    Guard guard_;
     TickPacer pacer_;
     Source source_;
 };

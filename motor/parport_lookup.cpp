@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "motor/shown_text.h"
+
 namespace stepdial {
 namespace {
 
@@ -63,7 +65,8 @@ std::vector<Flock> ListFlocks(dev_t device, ino_t inode, const std::filesystem::
 }  // namespace
 
 std::string DescribeProcess(const HolderProcess& process) {
-    return "PID " + std::to_string(process.pid) + (process.command.empty() ? "" : ", " + process.command);
+    return "PID " + std::to_string(process.pid) +
+           (process.command.empty() ? "" : ", " + ShownSafely(process.command));
 }
 
 std::optional<KernelPort> ChooseParport(std::uint16_t preferred, const std::filesystem::path& procRoot,

@@ -44,5 +44,48 @@ std::string OpenToOwnerAlone(std::string_view node, std::string_view owner) {
            "person at the PC's own desktop, or ask the administrator.";
 }
 
+std::string CannotExamine(std::string_view node, std::string_view reason) {
+    return "Who may open " + std::string(node) + " cannot be told (" + std::string(reason) +
+           "), so stepdial has no advice: ask the administrator.";
+}
+
+std::string NotADevice(std::string_view node) {
+    return std::string(node) +
+           " is not a device but a file, which reaches no port: remove it, then load the parport_pc and "
+           "ppdev "
+           "modules (sudo modprobe parport_pc ppdev), which make the port's device.";
+}
+
+std::string NotThePortsDevice(std::string_view node) {
+    return std::string(node) +
+           " is a device of another driver, not a parallel port's (ppdev): ask the "
+           "administrator what made it.";
+}
+
+std::string NoDevicesHere(std::string_view node) {
+    return std::string(node) +
+           " lies on a file system mounted nodev, where no device opens whatever its permissions: start "
+           "stepdial where /dev is a real one (outside this container or sandbox).";
+}
+
+std::string UnnamedGroup(std::string_view node, std::string_view group) {
+    return "The group of " + std::string(node) + " (" + std::string(group) +
+           ") has no name here, so no user can be added to it: ask the administrator to give the device a "
+           "named group.";
+}
+
+std::string AclRefusesUser(std::string_view node) {
+    return "The access list of " + std::string(node) +
+           " names your user without read and write (or its mask takes them away), so no group helps: ask "
+           "the "
+           "administrator.";
+}
+
+std::string DanglingLink(std::string_view node, std::string_view target) {
+    return std::string(node) + " is a symbolic link to " + std::string(target) +
+           ", which does not exist: ask the administrator to remove the link; the ppdev driver makes the "
+           "device itself.";
+}
+
 }  // namespace remedy
 }  // namespace stepdial

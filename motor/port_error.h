@@ -61,11 +61,37 @@ inline constexpr std::string_view kOrUseTheSeat =
 inline constexpr std::string_view kAskTheAdministrator =
     "Your user has the device's group and is still refused, so a security policy stands in the way: ask "
     "the administrator.";
+// The inpout library installs its kernel driver on its first use with administrator rights.
+inline constexpr std::string_view kOpenThePortDriver =
+    "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
+    "can install its driver, or install the driver with the installer that comes with the library.";
+
+// The ppdev driver has the port, and the node it is opened through is gone.
+inline constexpr std::string_view kMakeTheNodeAgain =
+    "The ppdev driver has the port but its device node is missing: have udev make it again "
+    "(sudo udevadm trigger --subsystem-match=ppdev --action=add), or restart the machine.";
+inline constexpr std::string_view kLeaveTheUserNamespace =
+    "stepdial runs in a user namespace that does not map the device's owner and group, so no group helps: "
+    "start it outside that namespace (not under unshare -U or in a rootless container).";
 
 // "Add your user to the lp group (sudo usermod -aG lp $USER), then log out and in again."
 std::string JoinGroup(std::string_view group);
 // The node gives its group no access, so no group membership helps.
 std::string OpenToOwnerAlone(std::string_view node, std::string_view owner);
+// The node could not be examined (`reason`: the system's text), so nothing is known of it.
+std::string CannotExamine(std::string_view node, std::string_view reason);
+// A regular file (or a folder, a pipe) where the port's device should be.
+std::string NotADevice(std::string_view node);
+// A device of another driver, which knows nothing of parallel ports.
+std::string NotThePortsDevice(std::string_view node);
+// On a file system mounted nodev no device node can be opened, whatever its mode.
+std::string NoDevicesHere(std::string_view node);
+// A group the database has no name for, `group` being its number.
+std::string UnnamedGroup(std::string_view node, std::string_view group);
+// The node's ACL names the user and gives it no read and write.
+std::string AclRefusesUser(std::string_view node);
+// A symbolic link to nothing.
+std::string DanglingLink(std::string_view node, std::string_view target);
 }  // namespace remedy
 
 }  // namespace stepdial

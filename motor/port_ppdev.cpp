@@ -85,7 +85,8 @@ PpdevPort::PpdevPort(std::filesystem::path device, std::uint16_t address, std::f
     // is gone; which it was, the kernel's list of the port tells.
     const int error = errno;
     if (error != ENXIO && error != EBUSY) {
-        ThrowPortError(error, address_, device_.c_str(), "cannot claim the port", remedy::kCheckThePort);
+        ThrowPortError(error, address_, device_.c_str(), "cannot claim the port",
+                       DescribeRefusedClaim(device_, error));
     }
     // Let go first, so that nothing of this attempt shows while the holder is looked for.
     fd_.Close();
@@ -104,7 +105,9 @@ void PpdevPort::RefuseOpen() {
         ThrowPortError(error, address_, device_.c_str(), "cannot open",
                        DescribeOpenAdvice(ChooseOpenAdvice(access), access));
     }
-    const bool noDriver = error == ENOENT || error == ENODEV || error == ENXIO;
+    if (error == ENOENT)
+        ThrowPortError(error, address_, device_.c_str(), "cannot open", DescribeMissingNode(device_));
+    const bool noDriver = error == ENODEV || error == ENXIO;
     ThrowPortError(error, address_, device_.c_str(), "cannot open", noDriver ? remedy::kLoadDrivers : "");
 }
 

@@ -22,6 +22,9 @@ constexpr char kBitness[] = "32-bit";
 
 // Out32(port, value): both 16-bit, __stdcall (which x64 ignores), returns nothing.
 using Out32Function = void(__stdcall*)(short, short);
+// IsInpOutDriverOpen(): whether the library's kernel driver is open. Out32 does nothing
+// without it, so the dial would turn while the motor stands still.
+using DriverOpenFunction = BOOL(__stdcall*)();
 
 // Windows' own text for an error code, as FormatMessage gives it.
 class WindowsErrorCategory : public std::error_category {
@@ -75,6 +78,25 @@ bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_s
 // The copy beside the program, which the loader takes before System32's.
 std::wstring BesideProgram() { return WideProgramFolder() + L"\\" + kLibrary; }
 
+// The copy the loader took: the one beside the program when there is one.
+std::wstring FoundCopy() {
+    return FileExists(BesideProgram()) ? BesideProgram() : SystemFolder() + L"\\" + kLibrary;
+}
+
+// Windows says "not a valid Win32 application" (error 193) of a DLL of the other bitness
+// and of a file that is no program at all (text, empty), which begins without "MZ".
+bool IsWindowsProgram(const std::wstring& path) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;  // nothing better is known
+    char magic[2] = {};
+    DWORD read = 0;
+    const bool program = ::ReadFile(file, magic, sizeof magic, &read, nullptr) && read == 2 &&
+                         magic[0] == 'M' && magic[1] == 'Z';
+    ::CloseHandle(file);
+    return program;
+}
+
 HMODULE LoadByFullPath() {
     // The library's own imports would otherwise be looked for in the current directory too.
     ::SetDllDirectoryW(L"");
@@ -122,6 +144,12 @@ private:
         if (!library_) {
             const DWORD error = ::GetLastError();
             const std::string folder = ProgramFolder();
+            if (error == ERROR_BAD_EXE_FORMAT && !IsWindowsProgram(FoundCopy())) {
+                throw PortError(WindowsError(error), address, kLibraryName,
+                                "the library " + Utf8(FoundCopy()) + " is no Windows program at all",
+                                std::string("Replace it with the ") + kBitness + " inpout " + kLibraryName +
+                                    ".");
+            }
             if (error == ERROR_BAD_EXE_FORMAT) {
                 throw PortError(WindowsError(error), address, kLibraryName,
                                 std::string("the library is built for another bitness than this ") +
@@ -162,6 +190,20 @@ private:
                             std::string("Replace it with the inpout ") + kLibraryName +
                                 " that exports Out32.");
         }
+        CheckDriver(address);
+    }
+
+    // A library without the export is used as it is: nothing can tell whether it works.
+    void CheckDriver(std::uint16_t address) {
+        const auto driverOpen = reinterpret_cast<DriverOpenFunction>(
+            reinterpret_cast<void*>(::GetProcAddress(library_, "IsInpOutDriverOpen")));
+        if (!driverOpen || driverOpen()) return;
+        ::FreeLibrary(library_);
+        library_ = nullptr;
+        out32_ = nullptr;
+        throw PortError(WindowsError(ERROR_SERVICE_NOT_ACTIVE), address, kLibraryName,
+                        "the port library's driver is not open, so nothing would reach the port",
+                        remedy::kOpenThePortDriver);
     }
 
     LibrarySearch search_;

@@ -2,10 +2,29 @@
 
 #include <QMessageBox>
 
-namespace stepdial::qt {
+#include "qt/native_window_gone.h"
 
-void ShowCriticalBox(const QString& message) {
-    QMessageBox::critical(nullptr, QStringLiteral("stepdial"), message);
-}
+namespace stepdial::qt {
+namespace {
+
+// The critical box, dismissed too when another X client destroys its window: a box no
+// one can answer would keep the program (and the port) for ever.
+class CriticalBox : public QMessageBox {
+public:
+    explicit CriticalBox(const QString& message)
+        : QMessageBox(QMessageBox::Critical, QStringLiteral("stepdial"), message, QMessageBox::Ok) {}
+
+protected:
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override {
+        // Later, once Qt has finished with the event: its platform window must outlive it.
+        if (IsWindowDestroyed(eventType, message, winId()))
+            QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+        return QMessageBox::nativeEvent(eventType, message, result);
+    }
+};
+
+}  // namespace
+
+void ShowCriticalBox(const QString& message) { CriticalBox(message).exec(); }
 
 }  // namespace stepdial::qt

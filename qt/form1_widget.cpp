@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QThread>
 #include <algorithm>
 #include <vector>
@@ -21,10 +22,38 @@ Control* Place(Control* control, const layout::Control& design) {
     return control;
 }
 
+Key KeyOf(const QKeyEvent& event) {
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return Key::Other;
+    switch (event.key()) {
+    case Qt::Key_Tab:
+        return event.modifiers() & Qt::ShiftModifier ? Key::BackTab : Key::Tab;
+    case Qt::Key_Backtab:
+        return Key::BackTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return Key::Enter;
+    case Qt::Key_Space:
+        return Key::Space;
+    case Qt::Key_Left:
+        return Key::Left;
+    case Qt::Key_Right:
+        return Key::Right;
+    case Qt::Key_Up:
+        return Key::Up;
+    case Qt::Key_Down:
+        return Key::Down;
+    default:
+        return Key::Other;
+    }
+}
+
 }  // namespace
 
 Form1Widget::Form1Widget(Port& port, FailureBox box)
-    : form_(port, *this), box_(std::move(box)), timer1_([this] { form_.Run(&Form1::Timer1_Timer); }) {
+    : form_(port, *this),
+      box_(std::move(box)),
+      timer1_([this] { form_.Timer1_Timer(); }, TickPacer::MonotonicNow,
+              [this](const std::function<void()>& work) { form_.Run(work); }) {
     setWindowTitle(FromUtf8(layout::kForm1.caption));
     resize(layout::TwipsToPixels(layout::kForm1.clientWidth), layout::TwipsToPixels(layout::kForm1.clientHeight));
 
@@ -52,10 +81,12 @@ void Form1Widget::Create(const layout::Control& design) {
         command1_ = Place(new QPushButton(FromUtf8(design.text), this), design);
         // Not the window's default button: Enter in the entry must not start the motor.
         command1_->setAutoDefault(false);
+        command1_->installEventFilter(this);
         QObject::connect(command1_, &QPushButton::clicked, this, [this] { form_.Run(&Form1::Command1_Click); });
         break;
     case layout::Kind::TextBox:
         text1_ = Place(new QLineEdit(FromUtf8(design.text), this), design);
+        text1_->installEventFilter(this);
         break;
     case layout::Kind::Shape:
         shape1_ = new DialWidget(*this, design, line1_);
@@ -79,6 +110,21 @@ void Form1Widget::closeEvent(QCloseEvent* event) {
 bool Form1Widget::nativeEvent(const QByteArray& eventType, void* message, qintptr* /*result*/) {
     if (IsWindowDestroyed(eventType, message, winId())) EndWithoutItsWindow();
     return false;
+}
+
+bool Form1Widget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    const layout::Kind focused = watched == command1_ ? layout::Kind::Button : layout::Kind::TextBox;
+    const KeyAction action = Form1KeyAction(focused, KeyOf(key), key.isAutoRepeat());
+    if (action == KeyAction::ToTheControl) return false;
+    // The release goes with its press: the button must not see half of a Space.
+    if (event->type() == QEvent::KeyRelease) return true;
+    if (action == KeyAction::PressTheButton) command1_->click();
+    if (action == KeyAction::FocusNext || action == KeyAction::FocusPrevious) {
+        focusNextPrevChild(action == KeyAction::FocusNext);
+    }
+    return true;
 }
 
 void Form1Widget::EndWithoutItsWindow() {

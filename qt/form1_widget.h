@@ -8,6 +8,7 @@
 #include "qt/dial_widget.h"
 #include "qt/failure_box.h"
 #include "core/form1.h"
+#include "core/keys.h"
 #include "motor/port.h"
 #include "qt/tick_timer.h"
 
@@ -38,6 +39,8 @@ protected:
     // A window destroyed by another X client ends the program too (status 0): a program
     // without a window must not hold the port where no one can close it.
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+    // Form1's keys (core/keys.h) on the entry and the button, before the control's own.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Create(const layout::Control& design);

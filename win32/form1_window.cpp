@@ -24,10 +24,34 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+Key KeyOf(WPARAM virtualKey) {
+    if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return Key::Other;
+    switch (virtualKey) {
+    case VK_TAB:
+        return ::GetKeyState(VK_SHIFT) < 0 ? Key::BackTab : Key::Tab;
+    case VK_RETURN:
+        return Key::Enter;
+    case VK_SPACE:
+        return Key::Space;
+    case VK_LEFT:
+        return Key::Left;
+    case VK_RIGHT:
+        return Key::Right;
+    case VK_UP:
+        return Key::Up;
+    case VK_DOWN:
+        return Key::Down;
+    default:
+        return Key::Other;
+    }
+}
+
 }  // namespace
 
 Form1Window::Form1Window(Port& port, FailureBox box)
-    : form_(port, *this), box_(std::move(box)), timer1_([this] { form_.Run(&Form1::Timer1_Timer); }) {
+    : form_(port, *this),
+      box_(std::move(box)),
+      timer1_([this] { form_.Timer1_Timer(); }) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     if (!::GetClassInfoExW(instance, kClassName, &windowClass)) {
@@ -157,11 +181,37 @@ void Form1Window::Show(int showCommand) {
 }
 
 bool Form1Window::Navigate(MSG& message) {
-    // The dialog manager's keyboard: Tab and Shift+Tab go through the tab stops in
-    // z-order, which the creation order makes the tab indexes' order (the entry, then the
-    // button), and tabbing into the entry selects its text. Enter asks for the default
-    // button's IDOK, and no control has that ID, so it starts nothing.
-    return window_ && ::IsDialogMessageW(window_, &message);
+    if (message.message != WM_KEYDOWN && message.message != WM_KEYUP) return false;
+    const auto focused = std::find_if(children_.begin(), children_.end(),
+                                      [&](const Child& child) { return child.window == message.hwnd; });
+    if (focused == children_.end()) return false;
+    // Bit 30: the key was already down, so this press is the keyboard's repeat.
+    const bool repeat = (message.lParam & (1 << 30)) != 0;
+    const KeyAction action = Form1KeyAction(focused->design->kind, KeyOf(message.wParam), repeat);
+    if (action == KeyAction::ToTheControl) return false;
+    // The release goes with its press: the button must not see half of a Space.
+    if (message.message == WM_KEYUP) return true;
+    switch (action) {
+    case KeyAction::PressTheButton:
+        ::SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+        break;
+    case KeyAction::FocusNext:
+    case KeyAction::FocusPrevious:
+        FocusNeighbour(message.hwnd, action == KeyAction::FocusPrevious);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void Form1Window::FocusNeighbour(HWND from, bool previous) {
+    // The tab stops in z-order, which the creation order makes the tab indexes' order.
+    const HWND to = ::GetNextDlgTabItem(window_, from, previous);
+    if (!to) return;
+    ::SetFocus(to);
+    // As a dialog does, an entry reached by the keyboard has its text selected.
+    if (::SendMessageW(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(to, EM_SETSEL, 0, -1);
 }
 
 LRESULT CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -183,7 +233,8 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case TickTimer::kMessage:
-        timer1_.TakeMessage();
+        // Its delivery, the tick and the next arming can each fail.
+        form_.Run([this] { timer1_.TakeMessage(); });
         return 0;
     case WM_PAINT:
         Paint();

@@ -10,6 +10,7 @@
 #include "win32/failure_box.h"
 #include "win32/fonts.h"
 #include "core/form1.h"
+#include "core/keys.h"
 #include "core/layout.h"
 #include "motor/port.h"
 #include "win32/tick_timer.h"
@@ -31,9 +32,10 @@ public:
     // after this ends the message loop with status 1.
     void Show(int showCommand);
 
-    // The keyboard navigation a dialog would do, by the table's tab order: Tab and
-    // Shift+Tab move the focus; Enter never presses the button. True when the message
-    // was handled and must not be dispatched.
+    // Form1's keys (core/keys.h) as the message loop takes them, before they are
+    // translated: Tab and Shift+Tab move the focus, Space and Enter on the button press
+    // it, Enter in the entry does nothing. True when the message was handled and must
+    // not be dispatched.
     bool Navigate(MSG& message);
 
     HWND Hwnd() const { return window_; }
@@ -70,6 +72,7 @@ private:
     void LayOut();
     void Paint();
     void NeedleMoved(const NeedleLine::Points& before);
+    void FocusNeighbour(HWND from, bool previous);
 
     std::string Text1Text() const override;
     void SetTimer1Enabled(bool enabled) override { timer1_.SetEnabled(enabled); }

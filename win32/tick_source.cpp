@@ -16,12 +16,19 @@
 namespace stepdial::win32 {
 namespace {
 
-[[noreturn]] void ThrowLastError(const char* what) {
-    const DWORD error = ::GetLastError();
+// `failure` ends with what the operator can do, if anything.
+[[noreturn]] void ThrowError(DWORD error, const std::string& failure) {
     throw std::system_error(static_cast<int>(error), std::system_category(),
-                            std::string("the step timer (") + what +
-                                ") cannot be created; close other programs, then start again. Windows says");
+                            "the step timer " + failure + ". Windows says");
 }
+
+[[noreturn]] void ThrowLastError(const char* what) {
+    ThrowError(::GetLastError(),
+               std::string("(") + what + ") cannot be created; close other programs, then start again");
+}
+
+// How long the waiting thread lets a full queue drain before it posts again.
+constexpr DWORD kRepostMilliseconds = 10;
 
 }  // namespace
 
@@ -65,7 +72,9 @@ void TickSource::ArmAt(std::chrono::nanoseconds deadline) {
     const auto delay = std::max(deadline - TickPacer::MonotonicNow(), std::chrono::nanoseconds{100});
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(delay.count() / 100);
-    ::SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE);
+    if (!::SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+        ThrowError(::GetLastError(), "(a waitable timer) cannot be armed");
+    }
     armed_ = true;
 }
 
@@ -77,14 +86,23 @@ void TickSource::Disarm() {
 
 bool TickSource::TakeExpiry() {
     inFlight_ = false;
+    if (const DWORD error = postError_.exchange(ERROR_SUCCESS); error != ERROR_SUCCESS) {
+        armed_ = false;
+        ThrowError(error, "could not tell the window of a tick");
+    }
     return std::exchange(armed_, false);
 }
 
 void TickSource::Wait() {
     const HANDLE handles[] = {stop_, timer_};
     while (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
-        const HWND window = window_;
-        if (window && !inFlight_.exchange(true) && !::PostMessageW(window, message_, 0, 0)) inFlight_ = false;
+        if (!window_ || inFlight_.exchange(true)) continue;
+        // A tick that cannot be posted is lost, and with it every tick after: the window
+        // hears of it with the first message that gets through.
+        while (!::PostMessageW(window_, message_, 0, 0)) {
+            postError_ = ::GetLastError();
+            if (::WaitForSingleObject(stop_, kRepostMilliseconds) == WAIT_OBJECT_0) return;
+        }
     }
 }
 

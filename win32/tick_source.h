@@ -31,13 +31,15 @@ public:
     void Attach(HWND window, UINT message);
 
     // Replaces any deadline armed before. A deadline already past expires at once.
+    // Throws std::system_error when Windows refuses to arm the timer.
     void ArmAt(std::chrono::nanoseconds deadline);
     // No more expiries until the next ArmAt, and no wake-ups in between.
     void Disarm();
     bool Armed() const { return armed_; }
 
     // The window calls this as it takes the message: a later expiry may be posted again.
-    // False for one that was posted before a Disarm.
+    // False for one that was posted before a Disarm. Throws std::system_error when an
+    // expiry could not be posted (the ticks stopped).
     bool TakeExpiry();
     // The same, and `expired` runs for an expiry that counts.
     void Deliver() {
@@ -62,6 +64,8 @@ private:
     std::atomic<UINT> message_{0};
     // At most one expiry waits in the window's queue: a late window never finds a pile.
     std::atomic<bool> inFlight_{false};
+    // Why the last expiry could not be posted; ERROR_SUCCESS while every one was.
+    std::atomic<DWORD> postError_{ERROR_SUCCESS};
     std::thread waiter_;
 };
 

@@ -3,7 +3,7 @@
 # port, as an operator would: the start-up write to 888 (0x378) cannot be made, so an
 # error box must come up before Form1 is ever shown. Presses Return on the box, as a
 # person would, and checks that the program ends with status 1 and the same message on
-# standard error.
+# standard error; then once more, with the box destroyed by another X client.
 #
 #   stepdial_e2e.sh PATH/TO/stepdial
 set -euo pipefail
@@ -46,3 +46,12 @@ grep -q "888 (0x378)" "$work/stderr.log" || fail "the message on standard error 
 [ -z "$(window_named Form1)" ] || fail "Form1 appeared after the error"
 echo "stepdial ended with status 1; standard error:"
 cat "$work/stderr.log"
+
+# No one can answer a box another X client destroyed: it counts as dismissed.
+QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&1
+within 15 box_or_end || fail "no second error box within 15 s"
+xdotool windowclose "$(window_named stepdial)"
+within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs 10 s after its box was destroyed"
+status=0
+wait "$app_pid" || status=$?
+[ "$status" -eq 1 ] || fail "exit status $status after the box was destroyed, expected 1"

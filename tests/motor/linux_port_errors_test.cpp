@@ -132,25 +132,26 @@ INSTANTIATE_TEST_SUITE_P(
         HeldCase{"PortGone", {"-"}, {}, {}, std::errc::no_such_device_or_address,
                  {"cannot claim the port", std::string(remedy::kCheckThePort)}}));
 
-// Permission refused: a device the user may not open, open to its owner alone as the
-// kernel makes it where no udev rule applies. As root, the check runs in a child that has
-// given up root. Joining a group cannot help here, and the advice must not say so.
+// Refused on a plain file open to no one: the advice says it is no device. As root, the child gives up
+// root and works from the node's folder, which anyone may search, whatever TMPDIR's mode.
 TEST(PpdevPortErrorsDeathTest, RefusedPermissionGivesTheAdviceThatFitsTheNode) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Named after the process group, which the death test's child shares: the child runs
     // this body again and must use, and leave, the same file.
-    const fs::path device = fs::temp_directory_path() / ("parport-denied-" + std::to_string(::getpgrp()));
-    std::ofstream(device) << "";
-    fs::permissions(device, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path folder = fs::temp_directory_path() / ("stepdial-denied-" + std::to_string(::getpgrp()));
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    std::ofstream(folder / "parport-denied") << "";
+    fs::permissions(folder / "parport-denied", fs::perms::none);
     EXPECT_EXIT(
         {
+            if (::chdir(folder.c_str()) != 0) std::_Exit(4);
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
-            std::cerr << MessageOf([&] { PpdevPort(device, 888); });
+            std::cerr << MessageOf([] { PpdevPort("parport-denied", 888); });
             std::_Exit(0);
         },
-        ::testing::ExitedWithCode(0),
-        "888 \\(0x378\\).*Permission denied\\. .*parport-denied-[0-9]+ is open to root alone");
-    fs::remove(device);
+        ::testing::ExitedWithCode(0), "888 \\(0x378\\).*Permission denied\\. parport-denied is not a device");
+    fs::remove_all(folder);
 }
 
 #ifdef __x86_64__

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -9,11 +11,16 @@
 #include <QTest>
 #include <QTextOption>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "tests/support/comma_locale.h"
 #include "qt/form1_widget.h"
+#include "qt/native_window_gone.h"
+#include "tests/support/comma_locale.h"
+#include "tests/support/key_rule_cases.h"
 #include "tests/support/recording_port.h"
 
 namespace stepdial::qt {
@@ -199,6 +206,24 @@ TEST(Form1Open, EnterInTheEntryDoesNotStartTheMotor) {
     EXPECT_FALSE(f.form.Timer1().Enabled());
 }
 
+TEST(Form1Open, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
+    // In the order of Key; Shift makes Tab BackTab.
+    const Qt::Key keys[] = {Qt::Key_Tab,  Qt::Key_Tab,   Qt::Key_Return, Qt::Key_Space,
+                            Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down};
+    for (const auto& c : testing::kKeyCases) {
+        LoadedForm f;
+        f.form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+        QWidget* const controls[] = {&f.form.Text1(), &f.form.Command1()};
+        const auto control = [&](layout::Kind kind) { return controls[kind == layout::Kind::Button]; };
+        control(c.from)->setFocus();
+        QTest::keyClick(control(c.from), keys[int(c.key)],
+                        c.key == Key::BackTab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(QApplication::focusWidget(), control(c.to)) << "row " << &c - testing::kKeyCases;
+        EXPECT_EQ(f.form.Timer1().Enabled(), c.starts) << "row " << &c - testing::kKeyCases;
+    }
+}
+
 TEST(Form1Run, AClickRunsTicksToArrivalThenStopsTheTimer) {
     LoadedForm f;
     f.form.show();
@@ -285,6 +310,23 @@ TEST(Form1Run, EditingTheEntryMidMoveRetargetsOnTheNextTick) {
     EXPECT_EQ(f.TicksToArrival(), 9);
     EXPECT_EQ(f.Position(), 0);
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("0"));
+}
+
+// The step timer's descriptor (the newest timerfd) made no timer: the next arming fails.
+TEST(Form1Run, AStepTimerThatCannotBeArmedAgainIsAFailure) {
+    LoadedForm f;
+    f.form.Command1().click();
+    int timer = -1;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(fd.path(), error) == "anon_inode:[timerfd]")
+            timer = std::max(timer, std::stoi(fd.path().filename().string()));
+    }
+    ASSERT_GE(timer, 0);
+    ASSERT_EQ(dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), timer), timer);
+    f.form.Timer1().Expire();
+    EXPECT_EQ(f.boxes.size(), 1u);
+    EXPECT_FALSE(f.form.Timer1().Enabled());
 }
 
 TEST(Form1Run, NegativeAnglesTurnTheNeedleTheOtherWay) {
@@ -423,6 +465,19 @@ TEST(Form1Accessibility, CaptionsHaveNamesAndTheReadoutIsAnnouncedWhereTheMotorS
     EXPECT_EQ(f.TicksToArrival(), 7);
     EXPECT_EQ(f.form.Label2().Announcements(), atStart + 1) << "once, on arrival";
     EXPECT_EQ(f.form.Label1().Announcements() + f.form.Label3().Announcements(), 0);
+}
+
+// X events for window 7 as the server and as another client (XSendEvent: the code's top
+// bit) give them: code, window destroyed, whether it is the window's end.
+TEST(Form1End, OnlyTheServersDestroyNotifyForThisWindowIsItsEnd) {
+    const std::tuple<std::uint8_t, std::uint32_t, bool> rows[] = {{17, 7, true},
+                                                                  {0x91, 7, false},
+                                                                  {17, 8, false}};
+    for (const auto& [code, destroyed, gone] : rows) {
+        unsigned char event[32] = {code};
+        std::memcpy(event + 8, &destroyed, sizeof destroyed);
+        EXPECT_EQ(IsWindowDestroyed("xcb_generic_event_t", event, 7), gone) << int{code} << " " << destroyed;
+    }
 }
 
 }  // namespace

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "motor/utf16.h"
+#include "tests/support/key_rule_cases.h"
+#include "tests/support/recording_port.h"
 #include "win32/dpi.h"
 #include "win32/form1_window.h"
-#include "tests/support/recording_port.h"
-#include "motor/utf16.h"
 
 namespace stepdial::win32 {
 namespace {
@@ -232,6 +233,29 @@ TEST(Form1WindowKeys, TabFollowsTheTabIndexAndEnterStartsNothing) {
     EXPECT_TRUE(f.window.Form().Moving()) << "the button takes the keyboard's press";
 }
 
+TEST(Form1WindowKeys, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
+    // In the order of Key; Shift in the thread's key state makes Tab BackTab (the last row clears it).
+    const WPARAM keys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_SPACE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN};
+    BYTE state[256];
+    for (const auto& c : testing::kKeyCases) {
+        Form f;
+        ASSERT_TRUE(f.window.Form().Load());
+        f.window.Show(SW_SHOWNORMAL);
+        Pump(f.window, [] { return true; });
+        const HWND controls[] = {f.Control("Text1"), f.Control("Command1")};
+        const auto control = [&](layout::Kind kind) { return controls[kind == layout::Kind::Button]; };
+        ::SetFocus(control(c.from));
+        ::GetKeyboardState(state);
+        state[VK_SHIFT] = c.key == stepdial::Key::BackTab ? 0x80 : 0;
+        ::SetKeyboardState(state);
+        Key(control(c.from), keys[static_cast<int>(c.key)]);
+        Pump(
+            f.window, [] { return false; }, std::chrono::milliseconds(100));
+        EXPECT_EQ(::GetFocus(), control(c.to)) << "row " << &c - testing::kKeyCases;
+        EXPECT_EQ(f.window.Form().Moving(), c.starts) << "row " << &c - testing::kKeyCases;
+    }
+}
+
 bool Contains(HRGN region, int x, int y) { return ::PtInRegion(region, x, y) != FALSE; }
 
 TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
@@ -292,6 +316,26 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
     EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12}));
     EXPECT_EQ(TextOf(f.Control("Label2")), L"15") << "the readout shows the last tick that completed";
     EXPECT_FALSE(f.window.Timer1().Enabled());
+}
+
+// Ticks posted to no window stop for good: the window hears of it with the first message
+// that gets through, and fails as on a port failure.
+TEST(Form1WindowEnd, ATickThatCannotBePostedIsAFailure) {
+    Form f;
+    ASSERT_TRUE(f.window.Form().Load());
+    f.window.Show(SW_SHOWNORMAL);
+    // An expiry of the design's running timer, from before Form_Load, may wait in the queue.
+    Pump(
+        f.window, [] { return false; }, std::chrono::milliseconds(50));
+    // Below the first handle USER gives out: no window has it.
+    const HWND gone = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x10));
+    f.window.Timer1().Attach(gone);
+    ::SendMessageW(f.Control("Command1"), BM_CLICK, 0, 0);
+    ::Sleep(100);
+    f.window.Timer1().Attach(f.window.Hwnd());
+    EXPECT_EQ(Pump(f.window), 1);
+    EXPECT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{0}) << "no tick reached the port";
 }
 
 TEST(Form1WindowEnd, ClosingEndsTheLoopWith0AndWritesNothing) {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace stepdial {
+
+// Text from another process (its name), made fit to stand inside a message: control
+// characters (a newline, ESC), the bidirectional controls (which would reverse the rest
+// of the box) and ';' (which the messages put between two holders) are shown as
+// escapes, \xNN or \u{NNNN}, and bytes that are not UTF-8 as \xNN.
+std::string ShownSafely(std::string_view text);
+
+}  // namespace stepdial

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/keys.h"
+
+namespace stepdial::testing {
+
+// Form1's keys on both front ends: from the entry or the button, a key; then the focus, and whether the motor started.
+struct KeyCase { layout::Kind from; Key key; layout::Kind to; bool starts; };
+
+using enum layout::Kind;
+inline constexpr KeyCase kKeyCases[] = {
+    {TextBox, Key::Enter, TextBox, false}, {TextBox, Key::Space, TextBox, false},
+    {TextBox, Key::Left, TextBox, false},  {TextBox, Key::Tab, Button, false},
+    {TextBox, Key::BackTab, Button, false}, {Button, Key::Tab, TextBox, false},
+    {Button, Key::BackTab, TextBox, false}, {Button, Key::Space, Button, true},
+    {Button, Key::Enter, Button, true},    {Button, Key::Left, TextBox, false},
+    {Button, Key::Right, TextBox, false},  {Button, Key::Down, TextBox, false}};
+
+}  // namespace stepdial::testing
