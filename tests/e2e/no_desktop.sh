@@ -33,4 +33,21 @@ done <<CASES
 |neither DISPLAY nor WAYLAND_DISPLAY is set
 :$absent|could not connect to display :$absent
 CASES
+
+# On a Wayland desktop without Qt's Wayland plugin (hidden here in a mount namespace of
+# this command's own) the message names the package that brings it.
+platforms=$(dirname "$(ls /usr/lib/*/qt6/plugins/platforms/libqxcb.so | head -n1)")
+kept=$(mktemp -d)
+trap 'rm -rf "$kept"' EXIT
+find "$platforms" -maxdepth 1 -name '*.so' ! -name 'libqwayland*' -exec cp {} "$kept" \;
+out=$(unshare -m --map-root-user sh -c 'mount --bind "$1" "$2" && shift 2 && exec "$@"' sh "$kept" "$platforms" \
+    env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland "$program" 2>&1 </dev/null)
+status=$?
+if [ "$status" -ne 1 ] || ! grep -q '^stepdial: .*sudo apt install qt6-wayland' <<<"$out"; then
+    echo "FAIL without the Wayland plugin: status $status, output:" >&2
+    sed 's/^/  /' <<<"$out" >&2
+    failed=1
+else
+    echo "no Wayland plugin: status 1, $(grep '^stepdial: ' <<<"$out")"
+fi
 exit "$failed"
