@@ -16,7 +16,8 @@
 #                          with a virtual keyboard (ended at exit); run as WAYLAND_USER
 #                          (made once when root: sway will not run as root), exports
 #                          WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR
-#   as_wayland_user CMD... CMD as that user, in that session
+#   as_wayland_user CMD... CMD as that user, in that session; to spawn it, spawn
+#                          VAR "${_as_wayland_user[@]}" CMD...
 #   sway_window APP_ID     "x y width height focused" of that app's window (no title bar)
 #   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
 #                          menu entries written on the host
@@ -94,16 +95,15 @@ start_window_manager() {
 
 WAYLAND_USER=${WAYLAND_USER:-stepdial-wayland}
 
-as_wayland_user() {
-    if [ "$(id -u)" -ne 0 ]; then
-        "$@"
-    else
-        setpriv --reuid="$WAYLAND_USER" --regid="$WAYLAND_USER" --init-groups \
-            env HOME="$XDG_RUNTIME_DIR" "$@"
-    fi
-}
+# A command word list, not a function: spawn then gets the PID of the program itself.
+_as_wayland_user=(env)
+
+as_wayland_user() { "${_as_wayland_user[@]}" "$@"; }
 
 start_sway() {
+    if [ "$(id -u)" -eq 0 ]; then
+        _as_wayland_user=(setpriv --reuid="$WAYLAND_USER" --regid="$WAYLAND_USER" --init-groups env)
+    fi
     if [ "$(id -u)" -eq 0 ] && ! id "$WAYLAND_USER" >/dev/null 2>&1; then
         useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$WAYLAND_USER" 2>/dev/null ||
             id "$WAYLAND_USER" >/dev/null 2>&1 || fail "cannot add the user $WAYLAND_USER"
@@ -124,7 +124,8 @@ for_window [class=".*"] floating enable
 focus_follows_mouse no
 CONFIG
     [ "$(id -u)" -eq 0 ] && chown "$WAYLAND_USER:" "$XDG_RUNTIME_DIR/config"
-    spawn SWAY_PID as_wayland_user sway --config "$XDG_RUNTIME_DIR/config" >"$work/sway.out" 2>&1
+    _as_wayland_user+=(HOME="$XDG_RUNTIME_DIR")
+    spawn SWAY_PID "${_as_wayland_user[@]}" sway --config "$XDG_RUNTIME_DIR/config" >"$work/sway.out" 2>&1
     _sway_up() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" >/dev/null; }
     within 20 _sway_up || fail "sway did not start: $(tail -n 20 "$work/sway.out")"
     SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n1)
@@ -133,7 +134,7 @@ CONFIG
     within 10 as_wayland_user swaymsg -t get_outputs >/dev/null 2>&1 || fail "sway does not answer"
     # One virtual keyboard for the whole run: each wtype that starts and ends adds and
     # removes the seat's keyboard, and Qt 6.4 ignores the keys that follow a removal.
-    spawn WTYPE_PID as_wayland_user wtype -s 3000000 >"$work/wtype.out" 2>&1
+    spawn WTYPE_PID "${_as_wayland_user[@]}" wtype -s 3000000 >"$work/wtype.out" 2>&1
     sleep 0.5
 }
 

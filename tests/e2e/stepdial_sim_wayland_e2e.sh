@@ -17,10 +17,13 @@ entry=io.github.stepdial.stepdial-sim
 
 start_sway
 echo "sway on $WAYLAND_DISPLAY"
-as_wayland_user test -x "$program" || fail "$WAYLAND_USER cannot run $program"
+# The session's user runs a copy of the program where it can reach it (a build tree under
+# /root is closed to it).
+cp "$program" "$here/lsan.supp" "$XDG_RUNTIME_DIR/"
+program=$XDG_RUNTIME_DIR/$(basename "$program")
 
-LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-    QT_QPA_PLATFORM=wayland spawn app_pid as_wayland_user "$program" >"$work/stepdial-sim.log" 2>&1
+LSAN_OPTIONS="suppressions=$XDG_RUNTIME_DIR/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+    QT_QPA_PLATFORM=wayland spawn app_pid "${_as_wayland_user[@]}" "$program" >"$work/stepdial-sim.log" 2>&1
 running() { kill -0 "$app_pid" 2>/dev/null; }
 
 # The windows, topmost last: "title|app id|focused|client x y w h|frame left top right bottom".
