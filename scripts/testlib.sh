@@ -18,7 +18,6 @@
 #                          WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR
 #   as_wayland_user CMD... CMD as that user, in that session; to spawn it, spawn
 #                          VAR "${_as_wayland_user[@]}" CMD...
-#   sway_window APP_ID     "x y width height focused" of that app's window (no title bar)
 #   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
 #                          menu entries written on the host
 #   interval_stats         tick intervals in ms on standard input, one a line: prints
@@ -136,21 +135,6 @@ CONFIG
     # removes the seat's keyboard, and Qt 6.4 ignores the keys that follow a removal.
     spawn WTYPE_PID "${_as_wayland_user[@]}" wtype -s 3000000 >"$work/wtype.out" 2>&1
     sleep 0.5
-}
-
-sway_window() {
-    as_wayland_user swaymsg -r -t get_tree | python3 -c '
-import json, sys
-def walk(node):
-    yield node
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        yield from walk(child)
-for node in walk(json.load(sys.stdin)):
-    if node.get("app_id") == sys.argv[1]:
-        r = node["rect"]
-        print(r["x"], r["y"], r["width"], r["height"], str(node["focused"]).lower())
-        break
-' "$1"
 }
 
 interval_stats() {
