@@ -20,6 +20,9 @@ int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& fo
         [&] {
             if (opening) opening(*form);
             form->show();
+            // Where no window manager activates a new window (a bare X server), the keys
+            // would go to whichever window the pointer is over.
+            form->activateWindow();
         },
         [&] { return app.exec(); });
 }
