@@ -105,7 +105,9 @@ running || fail "stepdial-sim ended during the test"
 type_angle_and_start 3000
 sleep 0.5
 as_wayland_user swaymsg '[title="^Form1$"] kill' >/dev/null
-within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial-sim still runs 10 s after Form1 was closed"
+form1_gone() { [ -z "$(field Form1 1)" ]; }
+within 10 form1_gone || fail "Form1 is still open 10 s after it was asked to close"
+within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial-sim still runs 10 s after Form1 closed"
 status=0
 wait "$app_pid" || status=$?
 [ "$status" -eq 0 ] || fail "stepdial-sim ended with status $status after Form1 was closed mid-move"
