@@ -3,7 +3,7 @@
 #include "qt/run_form.h"
 
 int main(int argc, char* argv[]) {
-    const auto app = stepdial::qt::OpenDesktop(argc, argv);
+    const auto app = stepdial::qt::OpenDesktop(argc, argv, STEPDIAL_DESKTOP_ENTRY);
     if (!app) return 1;
     const auto port = stepdial::MakeHardwarePort();
     return stepdial::qt::RunForm1(*app, *port);

@@ -5,9 +5,10 @@
 #include "sim/virtual_motor_panel.h"
 
 // The same program as stepdial, on a parallel port that exists only in memory, with the
-// motor it drives shown in a window of its own beside Form1.
+// motor it drives shown in a window of its own beside Form1 (where the desktop lets a
+// program place its windows) or behind it.
 int main(int argc, char* argv[]) {
-    const auto app = stepdial::qt::OpenDesktop(argc, argv);
+    const auto app = stepdial::qt::OpenDesktop(argc, argv, STEPDIAL_DESKTOP_ENTRY);
     if (!app) return 1;
     stepdial::VirtualMotor motor;
     stepdial::SimulatedPort port(motor);

@@ -24,6 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The typeface's package is fonts-culmus from Debian 13 on, culmus before.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-culmus | culmus")
+# Qt's Wayland plugin, for the Wayland sessions Debian's desktops start: without it the
+# program runs through XWayland, where there is one, and Qt warns at every start.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # Loads the drivers and applies the udev rule that packaging/ installs, where it can, and
 # takes the rule's access back on removal.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/linux/postinst"

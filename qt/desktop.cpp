@@ -14,6 +14,12 @@ constexpr char kRemedy[] =
     "stepdial shows a window and needs a graphical desktop (X11 or Wayland): start it from a "
     "desktop session, or over ssh with X forwarding (ssh -X).";
 
+// Qt's platform plugins are packaged apart from Qt; Wayland's is the one a desktop
+// install may lack, and then Qt can find no plugin for the session.
+constexpr char kMissingWaylandPlugin[] = "Could not find the Qt platform plugin \"wayland\"";
+constexpr char kWaylandPluginRemedy[] =
+    "Qt's Wayland plugin is not installed: install the package qt6-wayland (sudo apt install qt6-wayland).";
+
 bool Set(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
@@ -38,13 +44,15 @@ void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const Q
         if (firstWarning.empty() && FromPlatformPlugin(context)) firstWarning = text.substr(0, text.find('\n'));
         return;
     }
-    WriteFailureLine("cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " + kRemedy);
+    const bool noWaylandPlugin = firstWarning.find(kMissingWaylandPlugin) != std::string::npos;
+    WriteFailureLine("cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " +
+                     (noWaylandPlugin ? kWaylandPluginRemedy : kRemedy));
     std::_Exit(1);
 }
 
 }  // namespace
 
-std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv) {
+std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv, const char* desktopEntry) {
     // An explicit platform (offscreen, vnc, ...) is the caller's own choice.
     if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
         WriteFailureLine(std::string("no graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set. ") + kRemedy);
@@ -53,6 +61,7 @@ std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv) {
     const QtMessageHandler previous = qInstallMessageHandler(NoDisplayHandler);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(previous);
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(desktopEntry));
     return app;
 }
 

@@ -8,7 +8,9 @@ namespace stepdial::qt {
 // The application on the operator's desktop, or nothing when there is no desktop to
 // show a window on (started from a console, a service, or ssh without X forwarding).
 // Then it has said so on standard error, and the program ends with status 1: Qt alone
-// would abort with a core dump and a hint to reinstall.
-std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv);
+// would abort with a core dump and a hint to reinstall. `desktopEntry` is the program's
+// menu entry (its .desktop file's name without the suffix): Wayland's app id, by which
+// docks and task switchers find the entry's name and icon for the windows.
+std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv, const char* desktopEntry);
 
 }  // namespace stepdial::qt

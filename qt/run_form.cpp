@@ -7,7 +7,7 @@
 
 namespace stepdial::qt {
 
-int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& shown) {
+int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& opening) {
     std::unique_ptr<Form1Widget> form;
     try {
         form = std::make_unique<Form1Widget>(port);
@@ -18,8 +18,11 @@ int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& fo
     }
     return form->Form().Live(
         [&] {
+            if (opening) opening(*form);
             form->show();
-            if (shown) shown(*form);
+            // Where no window manager activates a new window (a bare X server), the keys
+            // would go to whichever window the pointer is over.
+            form->activateWindow();
         },
         [&] { return app.exec(); });
 }

@@ -9,8 +9,10 @@
 namespace stepdial::qt {
 
 // Creates Form1 on `port` (Form_Load runs before it is shown), shows it, runs the event loop until
-// it is closed. `shown` is called once, right after Form1 is shown (the simulator places its own
-// window beside it). Returns the exit status: 0, or 1 after a failure was reported to the operator.
-int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& shown = {});
+// it is closed. `opening` is called once, right before Form1 is shown: the simulator shows its own
+// window there, so that Form1 is the last window to appear. Desktops put the newest window in
+// front and give it the keyboard, and a Wayland program cannot place or raise its windows itself.
+// Returns the exit status: 0, or 1 after a failure was reported to the operator.
+int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& opening = {});
 
 }  // namespace stepdial::qt

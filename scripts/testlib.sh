@@ -12,6 +12,12 @@
 #   window_named TITLE     the ID of the one visible window with exactly that title
 #   start_xvfb             an X server of this run's own (ended at exit); exports DISPLAY
 #   start_window_manager   openbox on that server, as on a desktop (ended at exit)
+#   start_sway             a headless sway whose windows float as on a stacking desktop,
+#                          with a virtual keyboard (ended at exit); run as WAYLAND_USER
+#                          (made once when root: sway will not run as root), exports
+#                          WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR
+#   as_wayland_user CMD... CMD as that user, in that session; to spawn it, spawn
+#                          VAR "${_as_wayland_user[@]}" CMD...
 #   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
 #                          menu entries written on the host
 #   interval_stats         tick intervals in ms on standard input, one a line: prints
@@ -84,6 +90,51 @@ start_window_manager() {
     # A window manager announces itself on the root window once it manages the screen.
     _managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
     within 10 _managed || fail "openbox does not manage the screen: $(cat "$work/wm.out")"
+}
+
+WAYLAND_USER=${WAYLAND_USER:-stepdial-wayland}
+
+# A command word list, not a function: spawn then gets the PID of the program itself.
+_as_wayland_user=(env)
+
+as_wayland_user() { "${_as_wayland_user[@]}" "$@"; }
+
+start_sway() {
+    if [ "$(id -u)" -eq 0 ]; then
+        _as_wayland_user=(setpriv --reuid="$WAYLAND_USER" --regid="$WAYLAND_USER" --init-groups env)
+    fi
+    if [ "$(id -u)" -eq 0 ] && ! id "$WAYLAND_USER" >/dev/null 2>&1; then
+        useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$WAYLAND_USER" 2>/dev/null ||
+            id "$WAYLAND_USER" >/dev/null 2>&1 || fail "cannot add the user $WAYLAND_USER"
+    fi
+    # The session's own runtime folder, which Wayland wants private to its user.
+    XDG_RUNTIME_DIR=$(mktemp -d /tmp/stepdial-wayland.XXXXXX)
+    [ "$(id -u)" -eq 0 ] && chown "$WAYLAND_USER:" "$XDG_RUNTIME_DIR"
+    chmod 0700 "$XDG_RUNTIME_DIR"
+    at_exit rm -rf "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=${WLR_RENDERER:-pixman}
+    unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+    # Windows float where sway puts them (new ones centred, the newest on top) and the
+    # keyboard follows the newest, as on a stacking desktop.
+    cat >"$XDG_RUNTIME_DIR/config" <<CONFIG
+output * resolution 1024x768 position 0 0 bg #3a6ea5 solid_color
+for_window [app_id=".*"] floating enable
+for_window [class=".*"] floating enable
+focus_follows_mouse no
+CONFIG
+    [ "$(id -u)" -eq 0 ] && chown "$WAYLAND_USER:" "$XDG_RUNTIME_DIR/config"
+    _as_wayland_user+=(HOME="$XDG_RUNTIME_DIR")
+    spawn SWAY_PID "${_as_wayland_user[@]}" sway --config "$XDG_RUNTIME_DIR/config" >"$work/sway.out" 2>&1
+    _sway_up() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" >/dev/null; }
+    within 20 _sway_up || fail "sway did not start: $(tail -n 20 "$work/sway.out")"
+    SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n1)
+    WAYLAND_DISPLAY=$(basename "$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n1)")
+    export SWAYSOCK WAYLAND_DISPLAY
+    within 10 as_wayland_user swaymsg -t get_outputs >/dev/null 2>&1 || fail "sway does not answer"
+    # One virtual keyboard for the whole run: each wtype that starts and ends adds and
+    # removes the seat's keyboard, and Qt 6.4 ignores the keys that follow a removal.
+    spawn WTYPE_PID "${_as_wayland_user[@]}" wtype -s 3000000 >"$work/wtype.out" 2>&1
+    sleep 0.5
 }
 
 interval_stats() {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "sim/coil_names.h"
+#include "sim/picture.h"
 
 namespace stepdial {
 namespace {
@@ -26,8 +27,7 @@ TimingStrip::TimingStrip(QWidget* parent) : QWidget(parent) {
     setAccessibleDescription(QStringLiteral(
         "a timing diagram: each coil's trace is high while its data bit is 1, newest write at the right"));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    // Every pixel is painted, so a write can move the picture already on the screen one
-    // column along and paint the new column alone.
+    // Every pixel is painted: nothing under the strip needs drawing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     LayOutField();
 }
@@ -35,7 +35,12 @@ TimingStrip::TimingStrip(QWidget* parent) : QWidget(parent) {
 void TimingStrip::Record(std::uint8_t byte) {
     bytes_.push_back(byte);
     if (bytes_.size() > static_cast<std::size_t>(kColumns) + 1) bytes_.pop_front();
-    scroll(-kColumnWidth, 0, field_);
+    ++written_;
+    if (IsCurrent(picture_, *this, field_.size())) {
+        QPainter painter(&picture_);
+        DrawColumn(painter, 0);
+    }
+    update(field_);
 }
 
 void TimingStrip::LayOutField() {
@@ -58,17 +63,21 @@ void TimingStrip::changeEvent(QEvent* event) {
         LayOutField();
         updateGeometry();
     }
+    if (event->type() == QEvent::PaletteChange) picture_ = QPixmap();
     QWidget::changeEvent(event);
 }
 
-void TimingStrip::DrawColumn(QPainter& painter, int age) const {
+void TimingStrip::DrawColumn(QPainter& painter, int age) {
+    ++columnsDrawn_;
     const std::size_t index = bytes_.size() - 1 - static_cast<std::size_t>(age);
     const std::uint8_t byte = bytes_[index];
-    const int left = field_.right() + 1 - (age + 1) * kColumnWidth;
+    const int left = static_cast<int>((written_ - 1 - age) % kColumns) * kColumnWidth;
+    painter.fillRect(left, 0, kColumnWidth, field_.height(), palette().base());
     const QColor trace = palette().color(QPalette::Text);
     for (int bit = 0; bit < kCoils; ++bit) {
-        const int high = RowTop(bit) + kLevelInset;
-        const int low = RowTop(bit) + rowHeight_ - 1 - kLevelInset;
+        const int row = RowTop(bit) - field_.top();
+        const int high = row + kLevelInset;
+        const int low = row + rowHeight_ - 1 - kLevelInset;
         const auto level = [&](std::uint8_t b) { return (b >> bit) & 1 ? high : low; };
         const int y = level(byte);
         painter.fillRect(left, y, kColumnWidth, 1, trace);
@@ -78,6 +87,15 @@ void TimingStrip::DrawColumn(QPainter& painter, int age) const {
             painter.fillRect(left, std::min(from, y), 1, std::abs(from - y) + 1, trace);
         }
     }
+}
+
+void TimingStrip::DrawPicture() {
+    picture_ = BlankPicture(*this, field_.size());
+    picture_.fill(palette().color(QPalette::Base));
+    QPainter painter(&picture_);
+    // Columns before the first write stay empty.
+    const int shown = static_cast<int>(std::min<long>(written_, kColumns));
+    for (int age = 0; age < shown; ++age) DrawColumn(painter, age);
 }
 
 void TimingStrip::paintEvent(QPaintEvent* event) {
@@ -93,15 +111,18 @@ void TimingStrip::paintEvent(QPaintEvent* event) {
             painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, TraceLabel(bit));
         }
     }
-    painter.fillRect(area & field_, palette().base());
-
-    // Ages of the columns the area touches, newest (0) at the right; columns before the
-    // first write stay empty.
-    const int shown = std::min(static_cast<int>(bytes_.size()), kColumns);
-    const int newest = std::max(0, (field_.right() - area.right()) / kColumnWidth);
-    const int oldest =
-        std::min(shown - 1, (field_.right() - std::max(area.left(), field_.left())) / kColumnWidth);
-    for (int age = newest; age <= oldest; ++age) DrawColumn(painter, age);
+    if (!IsCurrent(picture_, *this, field_.size())) DrawPicture();
+    // The slot the next write takes holds the oldest column on view. The picture's
+    // pixels are device pixels: at a scale of 2 there are twice as many.
+    const qreal ratio = picture_.devicePixelRatio();
+    const int split = static_cast<int>(written_ % kColumns) * kColumnWidth;
+    const int older = field_.width() - split;
+    const auto piece = [&](int fromX, int toX, int width) {
+        painter.drawPixmap(QRectF(toX, field_.top(), width, field_.height()), picture_,
+                           QRectF(fromX * ratio, 0, width * ratio, field_.height() * ratio));
+    };
+    piece(split, field_.left(), older);
+    piece(0, field_.left() + older, split);
 }
 
 }  // namespace stepdial

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
@@ -27,6 +28,10 @@ public:
 
     QSize sizeHint() const override;
 
+    // How many columns the strip has drawn since it was made: one per write while its
+    // picture stays good, however the window system copies the picture to the screen.
+    long ColumnsDrawn() const { return columnsDrawn_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -35,7 +40,9 @@ private:
     // Measures the labels and places the field beside them; a write only reads the result.
     void LayOutField();
     int RowTop(int bit) const;
-    void DrawColumn(QPainter& painter, int age) const;
+    // The column of the write `age` writes ago, in its slot of the picture.
+    void DrawColumn(QPainter& painter, int age);
+    void DrawPicture();
 
     int labelWidth_ = 0;
     int rowHeight_ = 0;
@@ -44,6 +51,13 @@ private:
     // The columns on view and the one before the oldest, which decides whether the
     // oldest begins with an edge; oldest first.
     std::deque<std::uint8_t> bytes_;
+    // The field's traces as a ring of column slots: write number n is drawn once, into
+    // slot n % kColumns, and a paint copies the ring to the screen in two pieces, oldest
+    // first. Moving the picture on the screen instead (QWidget::scroll) repaints the
+    // whole field at every write where the backing store cannot scroll, as on Wayland.
+    QPixmap picture_;
+    long written_ = 0;
+    long columnsDrawn_ = 0;
 };
 
 }  // namespace stepdial

@@ -35,8 +35,8 @@ VirtualMotorPanel::VirtualMotorPanel(const VirtualMotor& motor, SimulatedPort& p
     // Form1 is the program: closing this window alone must not end it, and it must not
     // keep the program alive once Form1 is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
-    // It opens after Form1 and must not take the keyboard from the entry: the operator
-    // types an angle as soon as the windows appear.
+    // It opens just before Form1 and must not take the keyboard, even for a moment: the
+    // operator types an angle as soon as the windows appear.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
     auto* lampRow = new QHBoxLayout;

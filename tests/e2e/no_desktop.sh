@@ -33,4 +33,24 @@ done <<CASES
 |neither DISPLAY nor WAYLAND_DISPLAY is set
 :$absent|could not connect to display :$absent
 CASES
+
+# On a Wayland desktop without Qt's Wayland plugin the message names the package that
+# brings it: a copy of the program whose qt.conf points Qt at the other platform plugins.
+platforms=$(dirname "$(ls /usr/lib/*/qt6/plugins/platforms/libqxcb.so | head -n1)")
+copy=$(mktemp -d)
+trap 'rm -rf "$copy"' EXIT
+mkdir -p "$copy/plugins/platforms"
+find "$platforms" -maxdepth 1 -name '*.so' ! -name 'libqwayland*' -exec cp {} "$copy/plugins/platforms" \;
+cp "$program" "$copy/"
+printf '[Paths]\nPlugins = %s\n' "$copy/plugins" >"$copy/qt.conf"
+out=$(env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland \
+    "$copy/$(basename "$program")" 2>&1 </dev/null)
+status=$?
+if [ "$status" -ne 1 ] || ! grep -q '^stepdial: .*sudo apt install qt6-wayland' <<<"$out"; then
+    echo "FAIL without the Wayland plugin: status $status, output:" >&2
+    sed 's/^/  /' <<<"$out" >&2
+    failed=1
+else
+    echo "no Wayland plugin: status 1, $(grep '^stepdial: ' <<<"$out")"
+fi
 exit "$failed"

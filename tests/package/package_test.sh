@@ -50,6 +50,7 @@ listed() { tr ',' '\n' <<<"$depends" | sed 's/ *([^)]*)//g; s/^ *//; s/ *$//' | 
 for dep in libc6 'libstdc\+\+6' 'libqt6core6(t64)?' 'libqt6widgets6(t64)?' qt6-qpa-plugins 'fonts-culmus \| culmus'; do
   listed "$dep" || fail "Depends lacks $dep: $depends"
 done
+expect_field Recommends qt6-wayland
 # dpkg-shlibdeps writes the lowest version that has every symbol used.
 grep -qE '(^|, )libqt6widgets6(t64)? \(>= [0-9][^)]*\)' <<<"$depends" ||
   fail "Depends has no computed version of Qt Widgets: $depends"
@@ -224,11 +225,15 @@ for title in "Form1" "Virtual motor"; do
   fi
 done
 kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.log" >&2; fail "stepdial-sim ended by itself"; }
+# A desktop matches a window to its menu entry by the window's class.
+form1=$(xdotool search --onlyvisible --name '^Form1$' | head -n1)
+wm_class=$(xprop -id "$form1" WM_CLASS | sed -n 's/.*, "\(.*\)"$/\1/p')
+[ "$wm_class" = "$(entry stepdial-sim StartupWMClass)" ] ||
+  fail "Form1's window class '$wm_class' is not its entry's StartupWMClass '$(entry stepdial-sim StartupWMClass)'"
 [ "$(readlink "/proc/$sim_pid/exe")" = "$root/usr/bin/stepdial-sim" ] ||
   fail "the running program is not the unpacked one"
 
 # Closing Form1, as its title bar's close button asks, ends the program normally.
-form1=$(xdotool search --onlyvisible --name '^Form1$' | head -n1)
 python3 "$here/../e2e/sim_close_window.py" "$form1" >&2 || fail "cannot ask Form1 to close"
 # Running: its /proc entry is there and not a zombie's (it may go between two reads).
 running() {

@@ -133,8 +133,9 @@ void MoveShown(Sim& sim, std::initializer_list<const char*> targets, int ticks) 
 // screen after many writes must be what a full repaint draws.
 TEST(VirtualMotorPanel, OnScreenAfterManyWritesItLooksAsDrawnAfresh) {
     Sim sim;
-    // Texts grow and shrink: "rotor 127.5°" is followed by "rotor 0°".
-    MoveShown(sim, {"90", "-45", "127.5", "0"}, 30);
+    // Texts grow and shrink: "rotor 127.5°" is followed by "rotor 0°"; the strip's
+    // columns outnumber its field's.
+    MoveShown(sim, {"90", "-45", "127.5", "0"}, 40);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(sim.panel.Rotor().Angle(), 0.0);
     QTest::qWait(50);
@@ -181,6 +182,20 @@ TEST(VirtualMotorPanel, TimingStripShowsEveryByteWrittenInItsColumn) {
         EXPECT_EQ(byte, expected) << "column of write " << written.size() - age;
         EXPECT_EQ(lowBits, writtenThere ? ~expected & 15 : 0) << "column of write " << written.size() - age;
     }
+}
+
+// A write costs the strip one column, never a redraw of all it shows.
+TEST(VirtualMotorPanel, TimingStripDrawsOneColumnPerWrite) {
+    Sim sim;
+    MoveShown(sim, {"3000"}, 10);
+    ASSERT_FALSE(HasFatalFailure());
+    const long before = sim.panel.Strip().ColumnsDrawn();
+    constexpr int kWrites = 2 * TimingStrip::kColumns;
+    for (int write = 0; write < kWrites; ++write) {
+        sim.port.Write(888, write % 2 ? 9 : 3);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(sim.panel.Strip().ColumnsDrawn() - before, kWrites);
 }
 
 TEST(ReadoutText, GrowsToShowALongerTextWhole) {
