@@ -6,5 +6,5 @@ int main(int argc, char* argv[]) {
     const auto app = stepdial::qt::OpenDesktop(argc, argv, STEPDIAL_DESKTOP_ENTRY);
     if (!app) return 1;
     const auto port = stepdial::MakeHardwarePort();
-    return stepdial::qt::RunForm1(*app, *port);
+    return stepdial::qt::LeaveDesktop(stepdial::qt::RunForm1(*app, *port));
 }

@@ -13,8 +13,8 @@ int main(int argc, char* argv[]) {
     stepdial::VirtualMotor motor;
     stepdial::SimulatedPort port(motor);
     stepdial::VirtualMotorPanel panel(motor, port);
-    return stepdial::qt::RunForm1(*app, port, [&panel](QWidget& form) {
+    return stepdial::qt::LeaveDesktop(stepdial::qt::RunForm1(*app, port, [&panel](QWidget& form) {
         panel.KeepBeside(form);
         panel.show();
-    });
+    }));
 }

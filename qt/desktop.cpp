@@ -1,5 +1,6 @@
 #include "qt/desktop.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -63,6 +64,14 @@ std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv, const char* de
     qInstallMessageHandler(previous);
     QGuiApplication::setDesktopFileName(QString::fromUtf8(desktopEntry));
     return app;
+}
+
+int LeaveDesktop(int status) {
+    if (QGuiApplication::platformName() != QLatin1String("wayland")) return status;
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 }  // namespace stepdial::qt

@@ -13,4 +13,11 @@ namespace stepdial::qt {
 // docks and task switchers find the entry's name and icon for the windows.
 std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv, const char* desktopEntry);
 
+// The program's exit status once Form1's life is over, for main to return. On Wayland the
+// process ends here with it: Qt 6.4's Wayland client can wait for ever in QApplication's
+// destructor for its event thread, left in a read nobody finishes, and a program that
+// lingers after its window closed still holds the port. Nothing of the program's own is
+// left to tear down by then, and the kernel closes the port's device.
+int LeaveDesktop(int status);
+
 }  // namespace stepdial::qt
