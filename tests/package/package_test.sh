@@ -58,6 +58,7 @@ grep -qE '(^|, )libqt6widgets6(t64)? \(>= [0-9][^)]*\)' <<<"$depends" ||
 dpkg-deb -c "$deb" >"$work/listing"
 awk '$1 !~ /^d/ { print $6 }' "$work/listing" | sort >"$work/files"
 # The lintian override comes with a package built where lintian asks for it (packaging/).
+# shellcheck disable=SC1091
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 { cat "$expected"; [ "$codename" = bookworm ] || echo ./usr/share/lintian/overrides/stepdial; } |
   sort | diff -u - "$work/files" >&2 || fail "package contents differ from $expected"
