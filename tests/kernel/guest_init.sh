@@ -77,9 +77,10 @@ esac
 # Kernel messages from here on would cut into the lines the host reads the result from.
 dmesg -n 1
 if [ "$boot" = udev ]; then
-    # The package's rule tags the device uaccess before 73-seat-late.rules acts on the tag.
+    # The package's rule tags the device uaccess before 73-seat-late.rules acts on the tag
+    # (udevadm lists the properties flush left on Debian 12, indented on Debian 13).
     udevadm test --action=add /class/ppdev/parport0 >/udev.out 2>&1
-    grep -q '^TAGS=.*:uaccess:' /udev.out && grep -q "73-seat-late.rules:[0-9]* RUN 'uaccess'" /udev.out; failed=$?
+    grep -q '^ *TAGS=.*:uaccess:' /udev.out && grep -q "73-seat-late.rules:[0-9]* RUN 'uaccess'" /udev.out; failed=$?
     [ "$failed" -eq 0 ] || cat /udev.out
     echo "port_check udev: 2 checks, $failed failed" && verdict "$failed"
 fi

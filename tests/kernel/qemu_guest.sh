@@ -11,11 +11,15 @@
 # current kernel both cannot be had.
 set -euo pipefail
 
-# The kernel the guest runs, and with it the parport drivers. Debian drops a kernel ABI's
-# packages from its archive a while after the next ABI comes out: when the pin can no
-# longer be downloaded, the guest takes the kernel that linux-image-amd64 depends on at
+# The kernel the guest runs, and with it the parport drivers: the kernel of the release
+# this machine runs, as each release's archive holds only its own. Debian drops a kernel
+# ABI's packages from its archive a while after the next ABI comes out: when the pin can
+# no longer be downloaded, the guest takes the kernel that linux-image-amd64 depends on at
 # that moment and says so. STEPDIAL_KERNEL_PIN replaces the pin, to try that path.
-KERNEL_PIN="${STEPDIAL_KERNEL_PIN:-linux-image-6.1.0-57-amd64}"
+# shellcheck disable=SC1091
+release_pin=$(. /etc/os-release && [ "${VERSION_CODENAME:-}" = bookworm ] &&
+    echo linux-image-6.1.0-57-amd64 || echo linux-image-6.12.118+deb13-amd64)
+KERNEL_PIN="${STEPDIAL_KERNEL_PIN:-$release_pin}"
 KERNEL_META=linux-image-amd64
 # The modules the boots load; whatever these depend on comes along.
 GUEST_MODULES=(parport parport_pc ppdev lp)
@@ -43,9 +47,11 @@ cached_deb() {
 }
 
 # Downloads package $2 into directory $1; quiet on success, apt's own words on failure.
+# Run by root, apt fetches as its user _apt, which must be able to write where it saves.
 download_deb() {
-    local cache="$1" package="$2" partial="$1/partial"
-    rm -rf "$partial" && mkdir -p "$partial"
+    local cache="$1" package="$2" partial
+    partial="$(mktemp -d)"
+    [ "$(id -u)" -ne 0 ] || ! id _apt >/dev/null 2>&1 || chown _apt "$partial"
     if (cd "$partial" && apt-get download -q "$package" >&2); then
         mv "$partial"/*.deb "$cache/"
         rm -rf "$partial"
@@ -193,19 +199,25 @@ unpack_kernel() {
 # The package's udev rule, judged by Debian's own udevadm beside systemd's seat rules.
 UDEV_RULE="$here/../../packaging/linux/70-stepdial-parport.rules"
 
-# Puts udevadm (from the udev package, with the libraries it links as this machine has
-# them), systemd's seat rules and the package's rule into the initramfs tree $2.
+# Puts udevadm (from the udev package), the libraries it links, systemd's seat rules and
+# the package's rule into the initramfs tree $2. systemd's private library, which udevadm
+# links and a machine without systemd lacks, comes with the downloaded packages (of the
+# same version as udevadm); the others are taken as this machine has them.
 add_udev() {
-    local work="$1" root="$2" tree="$1/udev-unpack" package udevadm lib
+    local work="$1" root="$2" tree="$1/udev-unpack" package udevadm lib private
     rm -rf "$tree" && mkdir -p "$tree" "$root/usr/lib/udev/rules.d" "$root/run"
-    for package in udev systemd; do
+    for package in udev systemd libsystemd-shared; do
         [ -n "$(cached_deb "$work/cache" "$package")" ] || download_deb "$work/cache" "$package" || die "cannot download $package"
         dpkg-deb -x "$(cached_deb "$work/cache" "$package")" "$tree"
     done
     udevadm="$(find "$tree" -path '*bin/udevadm' -type f | head -n 1)"
-    [ -n "$udevadm" ] && ! ldd "$udevadm" | grep 'not found' >&2 || die "no udevadm, or it needs libraries this machine lacks"
+    private="$(find "$tree" -name 'libsystemd-shared-*.so' -printf '%h:' )"
+    [ -n "$udevadm" ] && ! LD_LIBRARY_PATH="$private" ldd "$udevadm" | grep 'not found' >&2 ||
+        die "no udevadm, or it needs libraries neither this machine nor the udev packages have"
     cp "$udevadm" "$root/bin/"
-    for lib in $(ldd "$udevadm" | grep -oE '/[^ ]+'); do mkdir -p "$root$(dirname "$lib")" && cp -L "$lib" "$root$lib"; done
+    for lib in $(LD_LIBRARY_PATH="$private" ldd "$udevadm" | grep -oE '/[^ ]+'); do
+        mkdir -p "$root$(dirname "${lib#"$tree"}")" && cp -L "$lib" "$root${lib#"$tree"}"
+    done
     cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "$UDEV_RULE" "$root/usr/lib/udev/rules.d/"
     rm -rf "$tree"
 }
@@ -267,14 +279,16 @@ boot() {
     echo "kernel: $(cat "$work/kernel-package" 2>/dev/null || echo unknown)"
     local status=0
     # TCG: no dependable KVM here. -nodefaults leaves out every device not named below,
-    # the default parallel port among them.
+    # the default parallel port among them. On a busy host the emulated timer can miss
+    # the kernel's early check of its interrupt, which then panics ("IO-APIC + timer
+    # doesn't work"); no_timer_check skips that check, as virtual machines commonly do.
     timeout --kill-after=10 "${STEPDIAL_GUEST_TIMEOUT:-180}" qemu-system-x86_64 \
         -accel tcg -m 256 -nodefaults -no-reboot -display none -monitor none \
         -serial "file:$log" \
         -device isa-debug-exit,iobase=0xf4,iosize=0x04 \
         "${port[@]}" \
         -kernel "$work/vmlinuz" -initrd "$work/initramfs.cpio" \
-        -append "console=ttyS0 panic=-1 stepdial.boot=$boot" || status=$?
+        -append "console=ttyS0 panic=-1 no_timer_check stepdial.boot=$boot" || status=$?
 
     # The exit device turns the guest's value v into status 2v+1: 1 is the guest's 0.
     local passed=0

@@ -58,7 +58,11 @@ grep -qE '(^|, )libqt6widgets6(t64)? \(>= [0-9][^)]*\)' <<<"$depends" ||
 # --- contents --------------------------------------------------------------------------
 dpkg-deb -c "$deb" >"$work/listing"
 awk '$1 !~ /^d/ { print $6 }' "$work/listing" | sort >"$work/files"
-sort "$expected" | diff -u - "$work/files" >&2 || fail "package contents differ from $expected"
+# The lintian override comes with a package built where lintian asks for it (packaging/).
+# shellcheck disable=SC1091
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+{ cat "$expected"; [ "$codename" = bookworm ] || echo ./usr/share/lintian/overrides/stepdial; } |
+  sort | diff -u - "$work/files" >&2 || fail "package contents differ from $expected"
 owners=$(awk '{ print $2 }' "$work/listing" | sort -u)
 [ "$owners" = "root/root" ] || fail "files not owned by root: $owners"
 for program in stepdial stepdial-sim; do
