@@ -16,19 +16,24 @@ in_use() {
 absent=77
 while in_use "$absent"; do absent=$((absent + 1)); done
 
+# The program's output $2 and status $3 in case $1 must be status 1 and a line
+# "stepdial: ..." that matches the pattern $4.
+expect_refusal() {
+    if [ "$3" -ne 1 ] || ! grep -q "^stepdial: .*$4" <<<"$2"; then
+        echo "FAIL $1: status $3, output:" >&2
+        sed 's/^/  /' <<<"$2" >&2
+        failed=1
+    else
+        echo "$1: status 1, $(grep '^stepdial: ' <<<"$2")"
+    fi
+}
+
 # DISPLAY value; what the message must say. An empty DISPLAY is as good as none.
 while IFS='|' read -r display expected; do
     # Under the C locale, as a service or a bare console may start it, Qt also says
     # that it switches to UTF-8: that is not the reason.
     out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C DISPLAY="$display" "$program" 2>&1 </dev/null)
-    status=$?
-    if [ "$status" -ne 1 ] || ! grep -q "^stepdial: .*$expected.*needs a graphical desktop" <<<"$out"; then
-        echo "FAIL with DISPLAY='$display': status $status, output:" >&2
-        sed 's/^/  /' <<<"$out" >&2
-        failed=1
-    else
-        echo "DISPLAY='$display': status 1, $(grep '^stepdial: ' <<<"$out")"
-    fi
+    expect_refusal "with DISPLAY='$display'" "$out" $? "$expected.*needs a graphical desktop"
 done <<CASES
 |neither DISPLAY nor WAYLAND_DISPLAY is set
 :$absent|could not connect to display :$absent
@@ -45,12 +50,5 @@ cp "$program" "$copy/"
 printf '[Paths]\nPlugins = %s\n' "$copy/plugins" >"$copy/qt.conf"
 out=$(env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland \
     "$copy/$(basename "$program")" 2>&1 </dev/null)
-status=$?
-if [ "$status" -ne 1 ] || ! grep -q '^stepdial: .*sudo apt install qt6-wayland' <<<"$out"; then
-    echo "FAIL without the Wayland plugin: status $status, output:" >&2
-    sed 's/^/  /' <<<"$out" >&2
-    failed=1
-else
-    echo "no Wayland plugin: status 1, $(grep '^stepdial: ' <<<"$out")"
-fi
+expect_refusal "without the Wayland plugin" "$out" $? "sudo apt install qt6-wayland"
 exit "$failed"
