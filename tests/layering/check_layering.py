@@ -4,7 +4,8 @@ names one of the project's headers without its folder.
 
 The layers, lowest first: motor/ (the controller and the port backends), core/ (the
 window without a toolkit), the front ends qt/ and win32/ beside each other, sim/ (the
-simulated port, which knows only the motor), and the programs, benchmarks and tests.
+simulated port and the virtual motor, which know the motor and the core's tick period),
+and the programs, benchmarks and tests.
 
     check_layering.py REPOSITORY_ROOT
 """
