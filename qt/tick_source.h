@@ -7,8 +7,7 @@
 namespace stepdial::qt {
 
 // What wakes the event loop for Timer1: one expiry at a deadline on the monotonic clock
-// (the clock of TickPacer::MonotonicNow). Each platform has its own file behind this, as
-// the build chooses: a timerfd on Linux, a Qt timer elsewhere.
+// (the clock of TickPacer::MonotonicNow), behind which stands a timerfd.
 class TickSource {
 public:
     // `expired` runs on the event thread, once per arming, at or after the deadline; a

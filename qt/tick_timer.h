@@ -5,7 +5,7 @@
 
 namespace stepdial::qt {
 
-// Timer1 on Qt: the source wakes the event loop itself (a timerfd or a Qt timer).
+// Timer1 on Qt: the source wakes the event loop itself (a timerfd).
 using TickTimer = stepdial::TickTimer<TickSource>;
 
 }  // namespace stepdial::qt
