@@ -4,20 +4,18 @@
 #include <functional>
 
 #include "core/tick_schedule.h"
+#include "motor/tick_period.h"
 
 namespace stepdial {
 
-// The window's timer without its toolkit. Asked for 1 ms, it ticks 64 times a second,
-// the clock tick of the desktop the window was designed on, which rounded every 1 ms
-// timer up to 15.625 ms. A motor stepped that often keeps up; one stepped every
-// millisecond stalls and loses steps while the dial shows positions it never reached.
+// The window's timer without its toolkit, ticking once per kTickPeriod.
 //
 // A front end wakes whenever its toolkit's timer fires and asks TakeTick(): ticks fall on
 // a fixed grid on the monotonic clock, so they do not drift, and a late one comes once.
 class TickPacer {
 public:
     using Clock = std::function<std::chrono::nanoseconds()>;
-    static constexpr std::chrono::nanoseconds kPeriod{15'625'000};
+    static constexpr std::chrono::nanoseconds kPeriod = kTickPeriod;
 
     explicit TickPacer(Clock clock = MonotonicNow) : clock_(std::move(clock)) {}
 
