@@ -265,7 +265,7 @@ private:
 
 // The window's tick: 64 per second, each due a fixed period after the last was due.
 constexpr long kTickNs = kTickPeriod.count();
-constexpr int kTicksBeforeSecond = 64;
+constexpr int kTicksBeforeSecond = std::chrono::seconds(1) / kTickPeriod;
 constexpr int kTicksAfterSecond = 32;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
