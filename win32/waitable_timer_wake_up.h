@@ -119,7 +119,8 @@ private:
                                 "the step timer " + failure + ". Windows says");
     }
     [[noreturn]] static void ThrowNotCreated(const char* what) {
-        Throw(::GetLastError(),
+        const DWORD error = ::GetLastError();  // before the text is built
+        Throw(error,
               std::string("(") + what + ") cannot be created; " + std::string(remedy::kCloseOtherPrograms));
     }
 
