@@ -266,7 +266,7 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
     ::SetWindowTextW(f.Control("Text1"), L"52.5");
     ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Each once its grid point has passed, as the tick source delivers them.
+    // Each once its grid point has passed, as the wake-up delivers them.
     const auto tick = [&] {
         while (MonotonicNow() < f.window.Timer1().Schedule().Deadline()) ::Sleep(1);
         ::SendMessageW(f.window.Hwnd(), WaitableTimerWakeUp::kMessage, 0, 0);
@@ -308,7 +308,7 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
     f.window.Show(SW_SHOWNORMAL);
     ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Through the real tick source.
+    // Through the real wake-up.
     EXPECT_EQ(Pump(f.window), 1);
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0].owner, f.window.Hwnd());
