@@ -17,7 +17,8 @@
 #include <cstdio>
 
 #include "bench/tick_log.h"
-#include "qt/tick_timer.h"
+#include "core/tick_timer.h"
+#include "qt/timerfd_wake_up.h"
 
 namespace {
 
@@ -92,8 +93,9 @@ int main(int argc, char* argv[]) {
 
     long step = 0;
     double target = 0;
-    stepdial::qt::TickTimer* self = nullptr;
-    stepdial::qt::TickTimer timer([&] {
+    using Timer = stepdial::TickTimer<stepdial::qt::TimerfdWakeUp>;
+    Timer* self = nullptr;
+    Timer timer([&] {
         if (target > static_cast<double>(step)) ++step;
         if (target < static_cast<double>(step)) --step;
         log.Record([&] { return self->Schedule().Deadline() - self->Schedule().Period(); });

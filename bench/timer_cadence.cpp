@@ -15,8 +15,8 @@
 #include <numeric>
 #include <vector>
 
-#include "core/layout.h"
-#include "qt/tick_timer.h"
+#include "core/tick_timer.h"
+#include "qt/timerfd_wake_up.h"
 
 namespace {
 
@@ -40,9 +40,10 @@ int main(int argc, char* argv[]) {
 
     std::vector<nanoseconds> at;
     at.reserve(ticks);
-    stepdial::qt::TickTimer* self = nullptr;
-    stepdial::qt::TickTimer timer([&] {
-        at.push_back(stepdial::TickPacer::MonotonicNow());
+    using Timer = stepdial::TickTimer<stepdial::qt::TimerfdWakeUp>;
+    Timer* self = nullptr;
+    Timer timer([&] {
+        at.push_back(stepdial::MonotonicNow());
         if (at.size() == ticks) {
             self->SetEnabled(false);
             app.quit();
@@ -51,7 +52,7 @@ int main(int argc, char* argv[]) {
     self = &timer;
 
     const nanoseconds cpuBefore = CpuTime();
-    const nanoseconds start = stepdial::TickPacer::MonotonicNow();
+    const nanoseconds start = stepdial::MonotonicNow();
     timer.SetEnabled(true);
     app.exec();
     const nanoseconds cpuTicking = CpuTime() - cpuBefore;
@@ -63,12 +64,11 @@ int main(int argc, char* argv[]) {
     std::sort(sorted.begin(), sorted.end());
     const auto percentile = [&](double p) { return sorted[static_cast<std::size_t>(p * (sorted.size() - 1))]; };
     const nanoseconds total = at.back() - start;
-    const nanoseconds ideal = stepdial::TickPacer::kPeriod * static_cast<long>(ticks);
+    const nanoseconds ideal = stepdial::kTickPeriod * static_cast<long>(ticks);
     const nanoseconds mean = std::accumulate(intervals.begin(), intervals.end(), nanoseconds{0}) /
                              static_cast<long>(intervals.size());
 
-    std::printf("ticks %zu, asked interval %d ms, period %.3f ms\n", ticks, stepdial::layout::kTimer1.intervalMs,
-                Ms(stepdial::TickPacer::kPeriod));
+    std::printf("ticks %zu, period %.3f ms\n", ticks, Ms(stepdial::kTickPeriod));
     std::printf("interval ms: mean %.3f  median %.3f  p99 %.3f  min %.3f  max %.3f\n", Ms(mean),
                 Ms(percentile(0.5)), Ms(percentile(0.99)), Ms(sorted.front()), Ms(sorted.back()));
     std::printf("%zu ticks took %.4f s against %.4f s: drift %+.3f ms (%+.4f %%), steps/s %.3f\n", ticks,
@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
     app.exec();
     literal.stop();
     std::printf("a literal 1 ms Qt timer: %d ticks in 1 s (%.1f times the step timer's rate)\n", literalTicks,
-                literalTicks / 64.0);
+                literalTicks * Ms(stepdial::kTickPeriod) / 1000);
 
     // Disabled, the timer must cost nothing: one second of the bare event loop.
     const nanoseconds cpuIdleBefore = CpuTime();

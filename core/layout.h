@@ -56,12 +56,12 @@ struct Window {
 
 inline constexpr Window kForm1{"Form1", 3450, 4035};
 
+// Its interval is the motor's tick period (motor/tick_period.h).
 struct Timer {
-    int intervalMs;
     bool enabled;
 };
 
-inline constexpr Timer kTimer1{1, true};
+inline constexpr Timer kTimer1{true};
 
 struct Line {
     float x1, y1, x2, y2;  // twips: the pivot, and the tip at 0 degrees

@@ -3,16 +3,23 @@
 #include <functional>
 #include <utility>
 
-#include "core/tick_pacer.h"
+#include "core/tick_schedule.h"
+#include "motor/tick_period.h"
 
 namespace stepdial {
 
-// Timer1 on any toolkit: each tick is aimed at its point on the 1/64 s grid by a one-shot
+// Timer1 on any platform: each tick is aimed at its point on the grid by a one-shot
 // wake-up of the platform's, and nothing is armed while the timer is disabled.
 //
-// `Source` is that wake-up: constructed with what to call at each expiry, on the event
-// thread, and armed with ArmAt(a deadline on the monotonic clock), Disarm(), Armed().
-template <typename Source>
+// `PlatformWakeUp` is constructed with what to call at each expiry, on the event thread,
+// and has ArmAt(a deadline on its clock), Disarm(), Armed() and Now(), that clock. The
+// grid reads the same clock, so a deadline is armed as the grid holds it, and a test's
+// wake-up brings a clock of its own.
+//
+// The grid alone decides whether an expiry is a tick: a wake-up may expire early, more
+// than once, or for an arming since cancelled (a message already on its way), and each
+// time the grid gives one tick at most, and none before its point.
+template <typename PlatformWakeUp>
 class TickTimer {
 public:
     // Runs an expiry's work (the tick and the arming for the next), so that a failure in
@@ -20,58 +27,47 @@ public:
     using Guard = std::function<void(const std::function<void()>& work)>;
 
     // `onTick` runs once per tick on the event thread.
-    explicit TickTimer(std::function<void()> onTick, TickPacer::Clock clock = TickPacer::MonotonicNow,
-                       Guard guard = {})
+    explicit TickTimer(std::function<void()> onTick, Guard guard = Unguarded)
         : onTick_(std::move(onTick)),
           guard_(std::move(guard)),
-          pacer_(std::move(clock)),
-          source_([this] { Expire(); }) {}
+          wakeUp_([this] { Expire(); }) {}
 
-    bool Enabled() const { return pacer_.Enabled(); }
+    bool Enabled() const { return enabled_; }
+    // Enabling starts the grid from now; enabling again while enabled changes nothing.
     void SetEnabled(bool enabled) {
-        if (!pacer_.SetEnabled(enabled)) return;
-        if (enabled) {
-            Arm();
+        if (enabled == enabled_) return;
+        enabled_ = enabled;
+        if (enabled_) {
+            schedule_.Start(wakeUp_.Now());
+            wakeUp_.ArmAt(schedule_.Deadline());
         } else {
-            source_.Disarm();
+            wakeUp_.Disarm();
         }
     }
 
-    // The source's expiry as the event loop delivers it: runs `onTick` if a tick is due,
-    // then aims at the next deadline. Public so that a test can deliver an expiry with a
-    // clock of its own.
+    // The wake-up's expiry: the tick if one is due, then the arming for the next. Public
+    // so that a test can deliver one whenever it likes.
     void Expire() {
-        const auto work = [this] {
-            if (pacer_.TakeTick()) onTick_();
+        guard_([this] {
+            if (enabled_ && schedule_.TakeTick(wakeUp_.Now())) onTick_();
             // The tick may have disabled the timer (arrival, a failure).
-            if (pacer_.Enabled()) Arm();
-        };
-        if (guard_) {
-            guard_(work);
-        } else {
-            work();
-        }
+            if (enabled_) wakeUp_.ArmAt(schedule_.Deadline());
+        });
     }
 
-    const TickSchedule& Schedule() const { return pacer_.Schedule(); }
+    const TickSchedule& Schedule() const { return schedule_; }
     // Whether an expiry is pending.
-    bool Armed() const { return source_.Armed(); }
-
-protected:
-    Source& WakeUp() { return source_; }
+    bool Armed() const { return wakeUp_.Armed(); }
+    PlatformWakeUp& WakeUp() { return wakeUp_; }
 
 private:
-    void Arm() {
-        // The pacer may run on a clock of the caller's (a test's); the source always runs
-        // on the monotonic one. With the real clock this is the grid point itself, give or
-        // take the nanoseconds between two readings of the clock, and the grid does not move.
-        source_.ArmAt(TickPacer::MonotonicNow() + pacer_.UntilDeadline());
-    }
+    static void Unguarded(const std::function<void()>& work) { work(); }
 
     std::function<void()> onTick_;
     Guard guard_;
-    TickPacer pacer_;
-    Source source_;
+    TickSchedule schedule_{kTickPeriod};
+    bool enabled_ = false;
+    PlatformWakeUp wakeUp_;
 };
 
 }  // namespace stepdial

@@ -92,6 +92,9 @@ std::string UnnamedGroup(std::string_view node, std::string_view group);
 std::string AclRefusesUser(std::string_view node);
 // A symbolic link to nothing.
 std::string DanglingLink(std::string_view node, std::string_view target);
+
+// The step timer: the system has run out of timers or handles, which other programs hold.
+inline constexpr std::string_view kCloseOtherPrograms = "close other programs, then start again";
 }  // namespace remedy
 
 }  // namespace stepdial

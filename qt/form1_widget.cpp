@@ -52,7 +52,7 @@ Key KeyOf(const QKeyEvent& event) {
 Form1Widget::Form1Widget(Port& port, FailureBox box)
     : form_(port, *this),
       box_(std::move(box)),
-      timer1_([this] { form_.Timer1_Timer(); }, TickPacer::MonotonicNow,
+      timer1_([this] { form_.Timer1_Timer(); },
               [this](const std::function<void()>& work) { form_.Run(work); }) {
     setWindowTitle(FromUtf8(layout::kForm1.caption));
     resize(layout::TwipsToPixels(layout::kForm1.clientWidth), layout::TwipsToPixels(layout::kForm1.clientHeight));

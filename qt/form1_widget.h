@@ -9,8 +9,9 @@
 #include "qt/failure_box.h"
 #include "core/form1.h"
 #include "core/keys.h"
+#include "core/tick_timer.h"
 #include "motor/port.h"
-#include "qt/tick_timer.h"
+#include "qt/timerfd_wake_up.h"
 
 namespace stepdial::qt {
 
@@ -23,7 +24,7 @@ public:
     Form1& Form() { return form_; }
     const Form1& Form() const { return form_; }
 
-    TickTimer& Timer1() { return timer1_; }
+    TickTimer<TimerfdWakeUp>& Timer1() { return timer1_; }
     QPushButton& Command1() { return *command1_; }
     QLineEdit& Text1() { return *text1_; }
     DialWidget& Shape1() { return *shape1_; }
@@ -55,7 +56,7 @@ private:
     Form1 form_;
     FailureBox box_;
     NeedleLine line1_;
-    TickTimer timer1_;
+    TickTimer<TimerfdWakeUp> timer1_;
     QPushButton* command1_ = nullptr;
     QLineEdit* text1_ = nullptr;
     DialWidget* shape1_ = nullptr;

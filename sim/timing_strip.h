@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "core/tick_pacer.h"
+#include "motor/tick_period.h"
 
 namespace stepdial {
 
@@ -15,7 +15,7 @@ namespace stepdial {
 // ticks are on view, enough to read the sequence and its direction at a glance.
 class TimingStrip : public QWidget {
 public:
-    static constexpr int kColumns = std::chrono::seconds(2) / TickPacer::kPeriod;
+    static constexpr int kColumns = std::chrono::seconds(2) / kTickPeriod;
     static constexpr int kColumnWidth = 2;
 
     explicit TimingStrip(QWidget* parent = nullptr);

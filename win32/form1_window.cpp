@@ -111,7 +111,7 @@ void Form1Window::Create(const layout::Control& design, std::size_t index) {
     };
     switch (design.kind) {
     case layout::Kind::Timer:
-        timer1_.Attach(window_);
+        timer1_.WakeUp().Attach(window_);
         timer1_.SetEnabled(form_.Moving());
         return;
     case layout::Kind::Button:
@@ -232,9 +232,9 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case TickTimer::kMessage:
+    case WaitableTimerWakeUp::kMessage:
         // Its delivery, the tick and the next arming can each fail.
-        form_.Run([this] { timer1_.TakeMessage(); });
+        form_.Run([this] { timer1_.WakeUp().Expire(); });
         return 0;
     case WM_PAINT:
         Paint();

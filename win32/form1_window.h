@@ -12,8 +12,9 @@
 #include "core/form1.h"
 #include "core/keys.h"
 #include "core/layout.h"
+#include "core/tick_timer.h"
 #include "motor/port.h"
-#include "win32/tick_timer.h"
+#include "win32/waitable_timer_wake_up.h"
 
 namespace stepdial::win32 {
 
@@ -46,7 +47,7 @@ public:
 
     Form1& Form() { return form_; }
     const Form1& Form() const { return form_; }
-    TickTimer& Timer1() { return timer1_; }
+    TickTimer<WaitableTimerWakeUp>& Timer1() { return timer1_; }
     const NeedleLine& Line1() const { return line1_; }
 
 private:
@@ -83,7 +84,7 @@ private:
     Form1 form_;
     FailureBox box_;
     NeedleLine line1_;
-    TickTimer timer1_;
+    TickTimer<WaitableTimerWakeUp> timer1_;
     StaticCaption label2_;
     HWND window_ = nullptr;
     int dpi_ = 96;

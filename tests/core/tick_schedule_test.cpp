@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/tick_schedule.h"
+#include "motor/tick_period.h"
 
 namespace stepdial {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 using namespace std::chrono_literals;
 using D = std::chrono::nanoseconds;
 
-constexpr D kPeriod = 15'625'000ns;
+constexpr D kPeriod = kTickPeriod;
 
 TEST(TickSchedule, DeadlinesLieOnAGridFromTheStart) {
     TickSchedule s(kPeriod);

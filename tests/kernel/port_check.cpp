@@ -50,6 +50,7 @@
 #include "motor/hardware_port.h"
 #include "motor/port_error.h"
 #include "motor/stepping_controller.h"
+#include "motor/tick_period.h"
 
 namespace stepdial {
 namespace {
@@ -263,8 +264,8 @@ private:
 };
 
 // The window's tick: 64 per second, each due a fixed period after the last was due.
-constexpr long kTickNs = 15'625'000;
-constexpr int kTicksBeforeSecond = 64;
+constexpr long kTickNs = kTickPeriod.count();
+constexpr int kTicksBeforeSecond = std::chrono::seconds(1) / kTickPeriod;
 constexpr int kTicksAfterSecond = 32;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
@@ -356,8 +357,8 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
     Check(longest <= kLongestAllowedInterval,
           name + "no interval between ticks over 250 ms (longest " + std::to_string(Ms(longest)) + " ms)");
     std::printf("figures %s first: second program started and refused in %.1f ms; first program's longest "
-                "interval between ticks %.1f ms over %d ticks (due every 15.625 ms)\n",
-                firstKind.c_str(), refusedMs, Ms(longest), ticks);
+                "interval between ticks %.1f ms over %d ticks (due every %.3f ms)\n",
+                firstKind.c_str(), refusedMs, Ms(longest), ticks, Ms(kTickPeriod));
 
     port.reset();
     Check(HolderOf("parport0") == "none", name + "parport0 free after the first program let go");

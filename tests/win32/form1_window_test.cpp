@@ -266,10 +266,10 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
     ::SetWindowTextW(f.Control("Text1"), L"52.5");
     ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Each once its grid point has passed, as the tick source delivers them.
+    // Each once its grid point has passed, as the wake-up delivers them.
     const auto tick = [&] {
-        while (TickPacer::MonotonicNow() < f.window.Timer1().Schedule().Deadline()) ::Sleep(1);
-        ::SendMessageW(f.window.Hwnd(), TickTimer::kMessage, 0, 0);
+        while (MonotonicNow() < f.window.Timer1().Schedule().Deadline()) ::Sleep(1);
+        ::SendMessageW(f.window.Hwnd(), WaitableTimerWakeUp::kMessage, 0, 0);
     };
     for (int i = 0; i < 6; ++i) tick();
     ASSERT_EQ(TextOf(f.Control("Label2")), L"45");
@@ -308,7 +308,7 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
     f.window.Show(SW_SHOWNORMAL);
     ::SendMessageW(f.window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(f.Control("Command1")));
-    // Through the real tick source.
+    // Through the real wake-up.
     EXPECT_EQ(Pump(f.window), 1);
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0].owner, f.window.Hwnd());
@@ -329,10 +329,10 @@ TEST(Form1WindowEnd, ATickThatCannotBePostedIsAFailure) {
         f.window, [] { return false; }, std::chrono::milliseconds(50));
     // Below the first handle USER gives out: no window has it.
     const HWND gone = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x10));
-    f.window.Timer1().Attach(gone);
+    f.window.Timer1().WakeUp().Attach(gone);
     ::SendMessageW(f.Control("Command1"), BM_CLICK, 0, 0);
     ::Sleep(100);
-    f.window.Timer1().Attach(f.window.Hwnd());
+    f.window.Timer1().WakeUp().Attach(f.window.Hwnd());
     EXPECT_EQ(Pump(f.window), 1);
     EXPECT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.port.Values(), std::vector<std::uint8_t>{0}) << "no tick reached the port";
