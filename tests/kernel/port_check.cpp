@@ -50,6 +50,7 @@
 #include "motor/hardware_port.h"
 #include "motor/port_error.h"
 #include "motor/stepping_controller.h"
+#include "motor/tick_period.h"
 
 namespace stepdial {
 namespace {
@@ -262,10 +263,10 @@ private:
     int fd_;
 };
 
-// The window's tick: 64 per second, each due a fixed period after the last was due.
-constexpr long kTickNs = 15'625'000;
-constexpr int kTicksBeforeSecond = 64;
-constexpr int kTicksAfterSecond = 32;
+// The window's tick, each due a fixed period after the last was due.
+constexpr long kTickNs = kTickPeriod.count();
+constexpr int kTicksBeforeSecond = static_cast<int>(std::chrono::seconds(1) / kTickPeriod);
+constexpr int kTicksAfterSecond = kTicksBeforeSecond / 2;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
 
@@ -277,7 +278,7 @@ void AddNs(timespec& t, long ns) {
     }
 }
 
-// The first program holds the port and turns the motor at 64 ticks a second; a second
+// The first program holds the port and turns the motor at the window's tick; a second
 // in, a second program starts (port_check `secondMode`) and must be refused. Before each
 // of its writes the first checks that the data register still holds its own last byte: a
 // write by the second in between would show there.
@@ -356,8 +357,8 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
     Check(longest <= kLongestAllowedInterval,
           name + "no interval between ticks over 250 ms (longest " + std::to_string(Ms(longest)) + " ms)");
     std::printf("figures %s first: second program started and refused in %.1f ms; first program's longest "
-                "interval between ticks %.1f ms over %d ticks (due every 15.625 ms)\n",
-                firstKind.c_str(), refusedMs, Ms(longest), ticks);
+                "interval between ticks %.1f ms over %d ticks (due every %.3f ms)\n",
+                firstKind.c_str(), refusedMs, Ms(longest), ticks, Ms(kTickPeriod));
 
     port.reset();
     Check(HolderOf("parport0") == "none", name + "parport0 free after the first program let go");
