@@ -356,9 +356,10 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
           name + "the second program ended within 1 s of its start (" + std::to_string(refusedMs) + " ms)");
     Check(longest <= kLongestAllowedInterval,
           name + "no interval between ticks over 250 ms (longest " + std::to_string(Ms(longest)) + " ms)");
-    std::printf("figures %s first: second program started and refused in %.1f ms; first program's longest "
-                "interval between ticks %.1f ms over %d ticks (due every %.3f ms)\n",
-                firstKind.c_str(), refusedMs, Ms(longest), ticks, Ms(kTickPeriod));
+    std::printf(
+        "figures %s first: second program started and refused in %.1f ms; first program's longest "
+        "interval between ticks %.1f ms over %d ticks (due every %.3f ms)\n",
+        firstKind.c_str(), refusedMs, Ms(longest), ticks, Ms(kTickPeriod));
 
     port.reset();
     Check(HolderOf("parport0") == "none", name + "parport0 free after the first program let go");
