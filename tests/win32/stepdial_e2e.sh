@@ -238,7 +238,7 @@ move_writes 26 48
 cadence=$(tail -n +26 "$record" | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py")
 read -r intervals mean min p50 p99 max within band <<<"$cadence"
 period=$(awk -v ns="$TICK_PERIOD_NS" 'BEGIN { print ns / 1e6 }')
-echo "0 to 360: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
+echo "0 to 360 in $arch: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
     "$within% within $band ms (period $period ms)"
 awk -v m="$mean" -v p="$period" 'BEGIN { exit !(m >= p * 0.97 && m <= p * 1.03) }' ||
     fail "mean tick interval $mean ms is not $period ms within 3%"
