@@ -1,10 +1,8 @@
 #include "bench/tick_log.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -31,15 +29,7 @@ Duration ThreadsCpu(long pid) {
     return Duration{sum};
 }
 
-double Ms(Duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 double Us(Duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
-
-Duration Percentile(std::vector<Duration> values, double p) {
-    std::sort(values.begin(), values.end());
-    // The smallest value that at least p of them do not exceed.
-    const auto rank = static_cast<std::size_t>(std::max(1.0, std::ceil(p * static_cast<double>(values.size()))));
-    return values[rank - 1];
-}
 
 }  // namespace
 
@@ -94,27 +84,13 @@ void TickLog::Watch() {
 
 void TickLog::Print(std::FILE* out) const {
     std::fprintf(out, "ticks %zu\n", ticks_.size());
+    // Each tick's write and how long after its grid point it came, in microseconds; the
+    // figures command computes the intervals' figures from these.
+    for (const Tick& tick : ticks_) std::fprintf(out, "tick %.3f %.3f\n", Us(tick.at), Us(tick.late));
     if (ticks_.size() < 2) return;
-    std::vector<Duration> intervals, late;
-    for (std::size_t i = 1; i < ticks_.size(); ++i) intervals.push_back(ticks_[i].at - ticks_[i - 1].at);
-    for (const Tick& tick : ticks_) {
-        if (tick.late >= Duration{0}) late.push_back(tick.late);
-    }
-    const Duration span = ticks_.back().at - ticks_.front().at;
-    const auto gaps = static_cast<double>(intervals.size());
-    std::fprintf(out, "move_s %.6f\n", span.count() / 1e9);
-    std::fprintf(out, "interval_mean_ms %.4f\n", Ms(span) / gaps);
-    std::fprintf(out, "interval_p50_ms %.4f\n", Ms(Percentile(intervals, 0.50)));
-    std::fprintf(out, "interval_p99_ms %.4f\n", Ms(Percentile(intervals, 0.99)));
-    std::fprintf(out, "interval_min_ms %.4f\n", Ms(*std::min_element(intervals.begin(), intervals.end())));
-    std::fprintf(out, "interval_max_ms %.4f\n", Ms(*std::max_element(intervals.begin(), intervals.end())));
-    if (!late.empty()) {
-        std::fprintf(out, "late_p50_ms %.4f\n", Ms(Percentile(late, 0.50)));
-        std::fprintf(out, "late_p99_ms %.4f\n", Ms(Percentile(late, 0.99)));
-        std::fprintf(out, "late_max_ms %.4f\n", Ms(*std::max_element(late.begin(), late.end())));
-    }
     // From the first tick's write to the last's: every tick's work but the last one's.
-    std::fprintf(out, "cpu_per_tick_us %.3f\n", Us(ticks_.back().cpu - ticks_.front().cpu) / gaps);
+    std::fprintf(out, "cpu_per_tick_us %.3f\n",
+                 Us(ticks_.back().cpu - ticks_.front().cpu) / static_cast<double>(ticks_.size() - 1));
     if (xServerAtFirstTick_ >= Duration{0} && xServerAtArrival_ >= Duration{0}) {
         // From the first tick's write until the motor has stood still: every tick's drawing.
         std::fprintf(out, "xserver_per_tick_us %.3f\n",

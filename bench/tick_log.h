@@ -15,8 +15,8 @@ namespace stepdial::bench {
 // What a program measures of itself while a person drives it: when each tick reached the
 // port, how late that was against the tick's point on the grid, and the CPU time of all
 // the program's threads at that moment; the X server's CPU time over the same move. It
-// ends the program once the motor has stood still for a while, and prints the figures
-// as "name value" lines for bench/measure-figures.
+// ends the program once the motor has stood still for a while, and prints each tick and
+// the CPU per tick as lines for bench/measure-figures.
 class TickLog {
 public:
     using Duration = std::chrono::nanoseconds;

@@ -13,4 +13,4 @@ exec bash "$(dirname "$(realpath "$0")")/../tests/win32/stepdial_e2e.sh" --loade
     --stand-in "$build/tests/port_windows/beside/inpoutx64.dll" \
     --driver-closed "$build/tests/port_windows/driver_closed/inpoutx64.dll" \
     --setup "$build/stepdial-setup.exe" --version "$version" --squatter "$build/tests/win32/stepdial_squatter.exe" \
-    --screenshot "$2"
+    --facts "$build/facts.env" --screenshot "$2"

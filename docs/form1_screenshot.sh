@@ -20,8 +20,9 @@ sleep 0.3
 xdotool mousemove --window "$form" 75 20 click --repeat 3 1
 xdotool key --clearmodifiers ctrl+a type "$angle"
 xdotool mousemove --window "$form" 28 20 click 1
-# One step of 7.5 degrees every 1/64 s, plus a margin.
-sleep "$(awk -v a="$angle" 'BEGIN { printf "%.2f", (a < 0 ? -a : a) / 7.5 / 64 + 0.5 }')"
+# One step of 7.5 degrees every tick period (the build's, beside the program), plus a margin.
+source "$(dirname "$program")/../facts.env"
+sleep "$(awk -v a="$angle" -v ns="$TICK_PERIOD_NS" 'BEGIN { printf "%.2f", (a < 0 ? -a : a) / 7.5 * ns / 1e9 + 0.5 }')"
 # Away from the button, so it is not drawn hovered.
 xdotool mousemove 600 600
 sleep 0.2

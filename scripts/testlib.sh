@@ -20,8 +20,6 @@
 #                          VAR "${_as_wayland_user[@]}" CMD...
 #   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
 #                          menu entries written on the host
-#   interval_stats         tick intervals in ms on standard input, one a line: prints
-#                          "COUNT MEAN MIN P50 P99 MAX WITHIN", WITHIN the % in 13-18 ms
 # shellcheck shell=bash
 
 work=$(mktemp -d)
@@ -135,14 +133,6 @@ CONFIG
     # removes the seat's keyboard, and Qt 6.4 ignores the keys that follow a removal.
     spawn WTYPE_PID "${_as_wayland_user[@]}" wtype -s 3000000 >"$work/wtype.out" 2>&1
     sleep 0.5
-}
-
-interval_stats() {
-    sort -g | awk '{ d[NR] = $1; sum += $1; within += ($1 >= 13 && $1 <= 18) }
-        END {
-            p99 = int(0.99 * NR + 0.999999)
-            printf "%d %.3f %.3f %.3f %.3f %.3f %.1f\n", NR, sum / NR, d[1], d[int((NR + 1) / 2)], d[p99], d[NR], 100 * within / NR
-        }'
 }
 
 wine_env() {

@@ -263,10 +263,10 @@ private:
     int fd_;
 };
 
-// The window's tick: 64 per second, each due a fixed period after the last was due.
+// The window's tick, each due a fixed period after the last was due.
 constexpr long kTickNs = kTickPeriod.count();
-constexpr int kTicksBeforeSecond = std::chrono::seconds(1) / kTickPeriod;
-constexpr int kTicksAfterSecond = 32;
+constexpr int kTicksBeforeSecond = static_cast<int>(std::chrono::seconds(1) / kTickPeriod);
+constexpr int kTicksAfterSecond = kTicksBeforeSecond / 2;
 constexpr auto kRefusalLimit = std::chrono::seconds(1);
 constexpr auto kLongestAllowedInterval = std::chrono::milliseconds(250);
 
@@ -278,7 +278,7 @@ void AddNs(timespec& t, long ns) {
     }
 }
 
-// The first program holds the port and turns the motor at 64 ticks a second; a second
+// The first program holds the port and turns the motor at the window's tick; a second
 // in, a second program starts (port_check `secondMode`) and must be refused. Before each
 // of its writes the first checks that the data register still holds its own last byte: a
 // write by the second in between would show there.
@@ -356,9 +356,10 @@ void CheckSecondIsRefused(const std::string& firstKind, std::unique_ptr<Port> po
           name + "the second program ended within 1 s of its start (" + std::to_string(refusedMs) + " ms)");
     Check(longest <= kLongestAllowedInterval,
           name + "no interval between ticks over 250 ms (longest " + std::to_string(Ms(longest)) + " ms)");
-    std::printf("figures %s first: second program started and refused in %.1f ms; first program's longest "
-                "interval between ticks %.1f ms over %d ticks (due every %.3f ms)\n",
-                firstKind.c_str(), refusedMs, Ms(longest), ticks, Ms(kTickPeriod));
+    std::printf(
+        "figures %s first: second program started and refused in %.1f ms; first program's longest "
+        "interval between ticks %.1f ms over %d ticks (due every %.3f ms)\n",
+        firstKind.c_str(), refusedMs, Ms(longest), ticks, Ms(kTickPeriod));
 
     port.reset();
     Check(HolderOf("parport0") == "none", name + "parport0 free after the first program let go");

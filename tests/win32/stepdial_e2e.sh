@@ -9,14 +9,15 @@
 #   - puts the recording stand-in port library beside it, types 90 in the entry and
 #     clicks the start button: the port gets 0, then 6 12 9 3 three times; the needle
 #     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
-#     360 takes 48 ticks whose mean interval is 1/64 s within 3%, none shorter than
-#     half of it (what stays true on a busy machine; the distribution is printed);
+#     360 takes 48 ticks whose mean interval is the tick period within 3%, none shorter
+#     than half of it (what stays true on a busy machine; the distribution is printed);
 #   - runs the installer again, silently, over the running program: it must refuse with
 #     a non-zero status and leave the program and its registration as they were;
 #   - closes the window with Alt+F4: status 0, nothing written at exit;
 #   - uninstalls with /S and checks that everything installed is gone.
 #
 #   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll --driver-closed LIBRARY.dll
+#                   --facts BUILD/facts.env
 #                   (--setup stepdial-setup.exe --version VERSION --squatter SQUATTER.exe
 #                    | --program stepdial.exe)
 #                   [--screenshot OUT.png]
@@ -36,6 +37,7 @@ while [ $# -gt 0 ]; do
     --squatter) squatter=$(realpath "$2") ;;
     --program) program=$(realpath "$2") ;;
     --screenshot) screenshot=$(realpath -m "$2") ;;
+    --facts) source "$2" ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
     esac
     shift 2
@@ -233,14 +235,15 @@ xdotool type --delay 50 360
 xdotool mousemove --window "$form" 28 20 click 1
 move_writes 26 48
 [ "$(values_from 26)" = "$(at888 $(repeat 12 6 12 9 3))" ] || fail "to 360, the port got: $(values_from 26)"
-cadence=$(tail -n +26 "$record" | awk 'NR > 1 { print ($3 - last) / 1000 } { last = $3 }' | interval_stats)
-read -r intervals mean min p50 p99 max within <<<"$cadence"
-echo "0 to 360: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
-    "$within% within 13-18 ms (1/64 s = 15.625 ms)"
-awk -v m="$mean" 'BEGIN { exit !(m >= 15.625 * 0.97 && m <= 15.625 * 1.03) }' ||
-    fail "mean tick interval $mean ms is not 15.625 ms within 3%"
+cadence=$(tail -n +26 "$record" | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py")
+read -r intervals mean min p50 p99 max within band <<<"$cadence"
+period=$(awk -v ns="$TICK_PERIOD_NS" 'BEGIN { print ns / 1e6 }')
+echo "0 to 360 in $arch: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
+    "$within% within $band ms (period $period ms)"
+awk -v m="$mean" -v p="$period" 'BEGIN { exit !(m >= p * 0.97 && m <= p * 1.03) }' ||
+    fail "mean tick interval $mean ms is not $period ms within 3%"
 # Half a period: two steps that close together are a rate the motor may not follow.
-awk -v m="$min" 'BEGIN { exit !(m >= 7.8125) }' || fail "a tick interval of $min ms, under half of 15.625 ms"
+awk -v m="$min" -v p="$period" 'BEGIN { exit !(m >= p / 2) }' || fail "a tick interval of $min ms, under half of $period ms"
 
 if [ -n "$setup" ]; then
     # An update over the running program: refused, and nothing of the installation changes.
