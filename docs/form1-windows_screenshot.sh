@@ -11,6 +11,5 @@ build=$(realpath "$1")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 exec bash "$(dirname "$(realpath "$0")")/../tests/win32/stepdial_e2e.sh" --loader /usr/lib/wine/wine64 --arch win64 \
     --stand-in "$build/tests/port_windows/beside/inpoutx64.dll" \
-    --driver-closed "$build/tests/port_windows/driver_closed/inpoutx64.dll" \
     --setup "$build/stepdial-setup.exe" --version "$version" --squatter "$build/tests/win32/stepdial_squatter.exe" \
     --facts "$build/facts.env" --screenshot "$2"

@@ -86,12 +86,31 @@ TEST(Form1Handlers, ClicksAndArrivalSwitchBetweenIdleAndMoving) {
     f.form.Run(&Form1::Command1_Click);
     EXPECT_TRUE(f.form.Moving());
     f.form.Run(&Form1::Timer1_Timer);
+    const auto writes = f.port.Writes().size();
     f.form.Run(&Form1::Command1_Click);
     EXPECT_TRUE(f.form.Moving());
+    EXPECT_EQ(f.port.Writes().size(), writes) << "a click writes nothing";
     EXPECT_EQ(f.TicksToArrival(), 11);
     EXPECT_FALSE(f.form.Moving());
     EXPECT_EQ(f.controls.caption, "90");
     EXPECT_EQ(f.form.Controller().CurrentStep(), 12);
+}
+
+// The entry is read at every tick: typing 180 while the motor runs passes through 1, within
+// a step of which the motor arrives and the timer stops; the rest of the typing moves
+// nothing until the button is pressed again.
+TEST(Form1Handlers, ArrivalAtATargetTypedOnTheWayStopsTheTimer) {
+    LoadedForm f;
+    f.form.Run(&Form1::Command1_Click);
+    for (int i = 0; i < 3; ++i) f.form.Run(&Form1::Timer1_Timer);
+    f.controls.text = "1";
+    EXPECT_EQ(f.TicksToArrival(), 2);
+    EXPECT_EQ(f.form.Controller().CurrentStep(), 1);
+    f.controls.text = "180";
+    EXPECT_FALSE(f.form.Moving());
+    f.form.Run(&Form1::Command1_Click);
+    EXPECT_EQ(f.TicksToArrival(), 23);
+    EXPECT_EQ(f.form.Controller().CurrentStep(), 24);
 }
 
 struct FailureCase {

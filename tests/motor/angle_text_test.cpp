@@ -86,10 +86,12 @@ TEST(FormatAngleText, NeverAnExponent) {
     }
 }
 
-// An operator whose desktop writes 7,5 still reads 7.5.
-TEST(FormatAngleText, PointWhateverTheLocale) {
+// An operator whose desktop writes 7,5 still types and reads 7.5.
+TEST(AngleText, PointWhateverTheLocale) {
     const testing::CommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma, and none could be built";
+    EXPECT_EQ(ParseAngleText("97.5"), 97.5);
+    EXPECT_EQ(ParseAngleText("7,5"), 7);
     EXPECT_EQ(FormatAngleText(97.5), "97.5");
     EXPECT_EQ(FormatAngleText(-7.5), "-7.5");
 }

@@ -131,17 +131,6 @@ TEST(SteppingController, AnEditMidMoveRetargetsOnTheNextTick) {
     EXPECT_EQ(motor.port.Values(), Bytes{6});
 }
 
-TEST(SteppingController, ArrivalIsWithinOneStepOfTheTarget) {
-    Motor motor;
-    for (int i = 1; i < 48; ++i) {
-        motor.controller.StepMotor("360");
-        EXPECT_FALSE(motor.controller.HasArrived()) << "after tick " << i;
-    }
-    motor.controller.StepMotor("360");
-    EXPECT_TRUE(motor.controller.HasArrived());
-    EXPECT_EQ(motor.controller.TargetStep(), 48.0);
-}
-
 TEST(SteppingController, TargetsBeyondThePositionsRangeAimAtTheFarthestStep) {
     struct Case {
         const char* entry;

@@ -23,13 +23,6 @@ void MoveTo(SteppingController& controller, const char* angle) {
     FAIL() << "no arrival at " << angle << " within 1000 ticks";
 }
 
-Calls Repeated(std::initializer_list<int> bytes, int times) {
-    Calls calls;
-    for (int i = 0; i < times; ++i)
-        for (int byte : bytes) calls.emplace_back(888, byte);
-    return calls;
-}
-
 class WindowsPortBindingBy : public ::testing::TestWithParam<LibrarySearch> {};
 
 TEST_P(WindowsPortBindingBy, TheLibraryBesideTheProgramIsBoundAtTheFirstWriteAndNotBefore) {
@@ -58,14 +51,11 @@ TEST(WindowsPortBinding, TheStartUpByteAndWholeMovesReachTheDataRegister) {
     controller.ResetMotor();
     const HMODULE boundAtStartUp = ::GetModuleHandleW(kPortLibrary);
 
-    MoveTo(controller, "360");
+    MoveTo(controller, "30");
     MoveTo(controller, "0");
 
-    Calls expected{{888, 0}};
-    const Calls up = Repeated({6, 12, 9, 3}, 12);
-    const Calls down = Repeated({9, 12, 6, 3}, 12);
-    expected.insert(expected.end(), up.begin(), up.end());
-    expected.insert(expected.end(), down.begin(), down.end());
+    Calls expected;
+    for (int byte : {0, 6, 12, 9, 3, 9, 12, 6, 3}) expected.emplace_back(888, byte);
     EXPECT_EQ(record.Calls(), expected);
     // One binding serves every write: the library was not loaded again or replaced.
     EXPECT_EQ(::GetModuleHandleW(kPortLibrary), boundAtStartUp);

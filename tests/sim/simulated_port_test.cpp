@@ -6,7 +6,6 @@
 
 #include "motor/port_error.h"
 #include "sim/simulated_port.h"
-#include "motor/stepping_controller.h"
 #include "sim/virtual_motor.h"
 
 namespace stepdial {
@@ -54,16 +53,6 @@ TEST(SimulatedPort, NotifiesAfterEveryWriteWithTheMotorAlreadyMoved) {
 
     EXPECT_EQ(seenBytes, (std::vector<std::uint8_t>{0, 6, 12, 12, 0}));
     EXPECT_EQ(seenAngles, (std::vector<double>{0, 7.5, 15, 15, 15}));
-}
-
-TEST(SimulatedPort, StartUpOfTheControllerSwitchesTheCoilsOffAndLeavesTheRotor) {
-    VirtualMotor motor;
-    SimulatedPort port(motor);
-    SteppingController controller(port);
-    controller.ResetMotor();
-    EXPECT_EQ(motor.Writes(), 1u);
-    EXPECT_EQ(motor.LastByte(), 0);
-    EXPECT_EQ(motor.AngleDegrees(), 0.0);
 }
 
 TEST(SimulatedPort, AListenerRemovedIsNoLongerCalled) {
