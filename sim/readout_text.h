@@ -11,8 +11,8 @@ namespace stepdial {
 // A line of text that changes with every write: a count, the byte on the port, the
 // rotor's angle. Every character has a cell of its own, as wide as the font's widest
 // character (a fixed-pitch font's width), so a new text repaints only the cells whose
-// character changed, each by copying a picture of that character drawn once. Laying a
-// label's whole text out and blending every glyph again at every write was the most
+// character changed, each by copying a picture of that character drawn once: laying a
+// label's whole text out and blending every glyph again at every write would be the most
 // costly part of the window's work per tick.
 //
 // The widget keeps a fixed size, grown only when a text has more characters than any

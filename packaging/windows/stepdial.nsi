@@ -297,7 +297,8 @@ Section "stepdial"
   SetShellVarContext all
   Call MakeFolder
   ; An update into the folder of the installation before it keeps that one's record of
-  ; the folders it made; 0.3.1 kept none and removed its folder when empty.
+  ; the folders it made; without a record, the installation folder alone counts as made
+  ; by it, so that the uninstaller still removes it when empty.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $AddedFolders = 0
   ${AndIf} $0 == $INSTDIR

@@ -20,7 +20,7 @@ ALLOWED = {
     "qt": {"qt", "core", "motor"},
     "win32": {"win32", "core", "motor"},
     "sim": {"sim", "motor"},
-    "app": {"app", "qt", "sim", "core", "motor"},
+    "app": {"app", "qt", "win32", "sim", "core", "motor"},
     "bench": {"bench", "qt", "sim", "core", "motor"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
