@@ -18,9 +18,9 @@ inline bool IsCurrent(const QPixmap& picture, const QWidget& widget, QSizeF size
 
 // A blank picture of `size` at the widget's pixel ratio, on the window's own background:
 // antialiased edges drawn on it come out exactly as they would drawn straight onto the
-// window. It is opaque whatever the screen's own format: a Wayland screen's is one with
-// alpha, and every copy of such a picture to the window was a blend, pixel by pixel,
-// where an opaque one is copied line by line, as on X11.
+// window. It is opaque whatever the screen's format: a Wayland screen's has alpha, and a
+// picture with alpha is blended onto the window pixel by pixel at every copy, where an
+// opaque one is copied line by line.
 inline QPixmap BlankPicture(const QWidget& widget, QSizeF size) {
     const qreal ratio = widget.devicePixelRatioF();
     QImage opaque((size * ratio).toSize(), QImage::Format_RGB32);
