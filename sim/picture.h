@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QSizeF>
 #include <QWidget>
+#include <utility>
 
 namespace stepdial {
 
@@ -16,11 +18,14 @@ inline bool IsCurrent(const QPixmap& picture, const QWidget& widget, QSizeF size
 
 // A blank picture of `size` at the widget's pixel ratio, on the window's own background:
 // antialiased edges drawn on it come out exactly as they would drawn straight onto the
-// window.
+// window. It is opaque whatever the screen's format: a Wayland screen's has alpha, and a
+// picture with alpha is blended onto the window pixel by pixel at every copy, where an
+// opaque one is copied line by line.
 inline QPixmap BlankPicture(const QWidget& widget, QSizeF size) {
     const qreal ratio = widget.devicePixelRatioF();
-    QPixmap picture((size * ratio).toSize());
-    picture.setDevicePixelRatio(ratio);
+    QImage opaque((size * ratio).toSize(), QImage::Format_RGB32);
+    opaque.setDevicePixelRatio(ratio);
+    QPixmap picture = QPixmap::fromImage(std::move(opaque), Qt::NoFormatConversion);
     picture.fill(widget.palette().color(widget.backgroundRole()));
     return picture;
 }
