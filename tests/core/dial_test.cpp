@@ -9,6 +9,7 @@
 
 #include "motor/angle_text.h"
 #include "core/dial.h"
+#include "core/layout.h"
 #include "tests/support/recording_port.h"
 #include "motor/stepping_controller.h"
 
@@ -101,8 +102,8 @@ TEST(UpdateNeedle, EndPointIsTheSinglePrecisionRoundingOfTheDoubleResult) {
         ASSERT_EQ(at.controller.CurrentStep(), step);
         UpdateNeedle(at.controller, line);
         const double theta = static_cast<double>(step) * 7.5 * 3.14 / 180;
-        ASSERT_EQ(line.y2_, static_cast<float>(std::sin(theta) * 1200 + 2000.0)) << "step " << step;
-        ASSERT_EQ(line.x2_, static_cast<float>(std::cos(theta) * 1200 + 1700.0)) << "step " << step;
+        ASSERT_EQ(line.y2_, static_cast<float>(std::sin(theta) * layout::kNeedleLength + 2000.0)) << "step " << step;
+        ASSERT_EQ(line.x2_, static_cast<float>(std::cos(theta) * layout::kNeedleLength + 1700.0)) << "step " << step;
         ++checked;
     }
     EXPECT_EQ(checked, 4001);
