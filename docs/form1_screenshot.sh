@@ -16,10 +16,9 @@ within 10 form_up || fail "no Form1 window"
 form=$(window_named Form1)
 sleep 0.3
 
-# Text1 (840, 120, 615 x 375 twips) and Command1 (120, 120, 615 x 375), in pixels.
-xdotool mousemove --window "$form" 75 20 click --repeat 3 1
-xdotool key --clearmodifiers ctrl+a type "$angle"
-xdotool mousemove --window "$form" 28 20 click 1
+# Form1 opens with the keyboard in the entry; Tab moves on to the start button.
+xdotool windowfocus --sync "$form" key --clearmodifiers ctrl+a type "$angle"
+xdotool key --clearmodifiers Tab space
 # One step of 7.5 degrees every 1/64 s, plus a margin.
 sleep "$(awk -v a="$angle" 'BEGIN { printf "%.2f", (a < 0 ? -a : a) / 7.5 / 64 + 0.5 }')"
 # Away from the button, so it is not drawn hovered.

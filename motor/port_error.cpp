@@ -46,6 +46,8 @@ std::string OnlyTheDataRegister() {
     return "The simulator has only the data register at " + DescribeAddress(kDataRegister) + ".";
 }
 
+namespace windows {
+
 std::string ReplaceTheLibrary(std::string_view bitness, std::string_view library) {
     return "Replace it with the " + std::string(bitness) + " inpout " + std::string(library) + ".";
 }
@@ -70,6 +72,8 @@ std::string PutTheLibrary(std::string_view library, std::string_view folder) {
 std::string ReplaceWithOut32(std::string_view library) {
     return "Replace it with the inpout " + std::string(library) + " that exports Out32.";
 }
+
+}  // namespace windows
 
 std::string JoinGroup(std::string_view group) {
     const std::string name(group);

@@ -64,11 +64,6 @@ inline constexpr std::string_view kOrUseTheSeat =
 inline constexpr std::string_view kAskTheAdministrator =
     "Your user has the device's group and is still refused, so a security policy stands in the way: ask "
     "the administrator.";
-// The inpout library installs its kernel driver on its first use with administrator rights.
-inline constexpr std::string_view kOpenThePortDriver =
-    "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
-    "can install its driver, or install the driver with the installer that comes with the library.";
-
 // The ppdev driver has the port, and the node it is opened through is gone.
 inline constexpr std::string_view kMakeTheNodeAgain =
     "The ppdev driver has the port but its device node is missing: have udev make it again "
@@ -97,8 +92,13 @@ std::string SetTheLinesBack();
 // The simulated port has the data register alone.
 std::string OnlyTheDataRegister();
 
-// The Windows port library (`library`: its file name, `bitness`: "64-bit" or "32-bit",
+// The Windows port library's (`library`: its file name, `bitness`: "64-bit" or "32-bit",
 // `folder`: the program's, where the loader looks first).
+namespace windows {
+// The inpout library installs its kernel driver on its first use with administrator rights.
+inline constexpr std::string_view kOpenThePortDriver =
+    "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
+    "can install its driver, or install the driver with the installer that comes with the library.";
 // A file that is no Windows program at all.
 std::string ReplaceTheLibrary(std::string_view bitness, std::string_view library);
 // A library of the other bitness.
@@ -111,6 +111,7 @@ std::string MoveIntoTheProgramsFolder(std::string_view library, std::string_view
 std::string PutTheLibrary(std::string_view library, std::string_view folder);
 // A library without the Out32 export.
 std::string ReplaceWithOut32(std::string_view library);
+}  // namespace windows
 
 // "Add your user to the lp group (sudo usermod -aG lp $USER), then log out and in again."
 std::string JoinGroup(std::string_view group);

@@ -22,7 +22,7 @@ TEST_P(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere)
     EXPECT_FALSE(record.Exists()) << "the library in the current directory ran";
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
     const auto planted = std::filesystem::absolute(kPortLibraryName);
-    EXPECT_EQ(error.remedy(), remedy::MoveIntoTheProgramsFolder(kPortLibraryName, Utf8(ProgramFolder())));
+    EXPECT_EQ(error.remedy(), remedy::windows::MoveIntoTheProgramsFolder(kPortLibraryName, Utf8(ProgramFolder())));
     ExpectMentions(error.what(), {DescribeAddress(888), kPortLibraryName, Utf8(planted), "(error 126)"});
 }
 

@@ -12,7 +12,7 @@ class WindowsPortWithALibraryThatCannotLoad : public ::testing::TestWithParam<Li
 TEST_P(WindowsPortWithALibraryThatCannotLoad, TheStartUpWriteSaysItIsThereButCannotBeLoaded) {
     auto port = MakeWindowsPort(GetParam());
     const PortError error = FirstWriteError(*port);
-    EXPECT_EQ(error.remedy(), remedy::ReplaceTheUnloadable(kBitness, kPortLibraryName));
+    EXPECT_EQ(error.remedy(), remedy::windows::ReplaceTheUnloadable(kBitness, kPortLibraryName));
     ExpectMentions(error.what(), {DescribeAddress(888), Utf8(ProgramFolder() / kPortLibraryName), "(error 1114)"});
 }
 

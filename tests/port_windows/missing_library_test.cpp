@@ -13,7 +13,7 @@ TEST_P(WindowsPortWithoutLibraryFoundBy, TheStartUpWriteTellsWhereToPutTheLibrar
     auto port = MakeWindowsPort(GetParam());
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
-    EXPECT_EQ(error.remedy(), remedy::PutTheLibrary(kPortLibraryName, Utf8(ProgramFolder())));
+    EXPECT_EQ(error.remedy(), remedy::windows::PutTheLibrary(kPortLibraryName, Utf8(ProgramFolder())));
     ExpectMentions(error.what(), {DescribeAddress(888), kPortLibraryName, "(error 126)"});
 }
 

@@ -11,7 +11,7 @@ TEST(WindowsPortWithoutOut32, TheStartUpWriteNamesTheMissingEntry) {
     auto port = MakeHardwarePort();
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_PROC_NOT_FOUND);
-    EXPECT_EQ(error.remedy(), remedy::ReplaceWithOut32(kPortLibraryName));
+    EXPECT_EQ(error.remedy(), remedy::windows::ReplaceWithOut32(kPortLibraryName));
     ExpectMentions(error.what(), {DescribeAddress(888), Utf8(ProgramFolder() / kPortLibraryName), "(error 127)"});
 }
 
