@@ -47,7 +47,10 @@ description=$(field Description)
 # explicit Depends can bring them.
 depends=$(field Depends)
 listed() { tr ',' '\n' <<<"$depends" | sed 's/ *([^)]*)//g; s/^ *//; s/ *$//' | grep -qxE "$1"; }
-for dep in libc6 'libstdc\+\+6' 'libqt6core6(t64)?' 'libqt6widgets6(t64)?' qt6-qpa-plugins 'fonts-culmus \| culmus'; do
+# The typeface's package under either release's name, in the order cmake/Culmus.cmake gives.
+culmus=$(sed -n 's/^set(STEPDIAL_CULMUS_PACKAGES \(.*\))$/\1/p' "$source_dir/cmake/Culmus.cmake" | sed 's/ / \\| /g')
+[ -n "$culmus" ] || fail "cmake/Culmus.cmake names no package of the typeface"
+for dep in libc6 'libstdc\+\+6' 'libqt6core6(t64)?' 'libqt6widgets6(t64)?' qt6-qpa-plugins "$culmus"; do
   listed "$dep" || fail "Depends lacks $dep: $depends"
 done
 expect_field Recommends qt6-wayland

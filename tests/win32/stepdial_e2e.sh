@@ -43,9 +43,7 @@ done
 library=$(basename "$stand_in")
 
 app_pid=""
-wine_env "$work/prefix"
 export WINEARCH=$arch
-wineserver=$(dirname "$loader")/wineserver
 running() { kill -0 "$app_pid" 2>/dev/null; }
 # Sets `status` to the exit status of the program started last, once it has ended
 # within `seconds`.
@@ -65,12 +63,7 @@ pe_arch() {
 }
 
 start_xvfb
-mkdir -p "$WINEPREFIX"
-# The server and the session's own programs start here, with their output on
-# /dev/null: started by a program below, they would keep its log files open.
-"$wineserver" -p </dev/null >/dev/null 2>&1 || fail "$wineserver could not start for $WINEPREFIX"
-at_exit "$wineserver" -k
-"$loader" wineboot </dev/null >/dev/null 2>&1 || fail "wineboot could not set up $WINEPREFIX"
+start_wine "$work/prefix" "$loader"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\stepdial'
 substitutes_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
