@@ -46,8 +46,10 @@ void NeedleLine::Move(float Points::*end, float value) {
 
 void UpdateNeedle(const SteppingController& controller, LineControl& needle) {
     // Y2 is stored before X2 is computed: a line that refuses Y2 never sees X2.
-    needle.SetY2(StorableCoordinate(std::sin(NeedleAngle(controller)) * layout::kNeedleLength + needle.Y1(), "Y2"));
-    needle.SetX2(StorableCoordinate(std::cos(NeedleAngle(controller)) * layout::kNeedleLength + needle.X1(), "X2"));
+    needle.SetY2(
+        StorableCoordinate(std::sin(NeedleAngle(controller)) * layout::kNeedleLength + needle.Y1(), "Y2"));
+    needle.SetX2(
+        StorableCoordinate(std::cos(NeedleAngle(controller)) * layout::kNeedleLength + needle.X1(), "X2"));
 }
 
 void UpdateReadout(const SteppingController& controller, LabelControl& readout) {

@@ -21,8 +21,9 @@ xdotool windowfocus --sync "$form" key --clearmodifiers ctrl+a type "$angle"
 xdotool key --clearmodifiers Tab space
 # One step of 7.5 degrees every 1/64 s, plus a margin.
 sleep "$(awk -v a="$angle" 'BEGIN { printf "%.2f", (a < 0 ? -a : a) / 7.5 / 64 + 0.5 }')"
-# Away from the button, so it is not drawn hovered.
-xdotool mousemove 600 600
-sleep 0.2
+# The keyboard leaves the window: the start button, which Tab gave the focus, draws no
+# focus frame then, and the picture shows Form1 as after a click on the button.
+xdotool windowfocus --sync "$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')"
+sleep 1  # Qt deactivates the window only when the focus stays away a moment
 import -window "$form" "$out"
 echo "saved $out"

@@ -43,8 +43,7 @@ PortError NoEchoError(std::uint16_t address, std::uint8_t control) {
             remedy::SetTheLinesBack());
     }
     return PortError(std::make_error_code(std::errc::no_such_device), address, "direct port I/O",
-                     "no parallel port answers at this address",
-                     remedy::kEnableThePort);
+                     "no parallel port answers at this address", remedy::kEnableThePort);
 }
 
 }  // namespace stepdial

@@ -53,7 +53,8 @@ std::string ReplaceTheLibrary(std::string_view bitness, std::string_view library
 }
 
 std::string PutTheRightBitness(std::string_view bitness, std::string_view library, std::string_view folder) {
-    return "Put the " + std::string(bitness) + " " + std::string(library) + " in " + std::string(folder) + ".";
+    return "Put the " + std::string(bitness) + " " + std::string(library) + " in " + std::string(folder) +
+           ".";
 }
 
 std::string ReplaceTheUnloadable(std::string_view bitness, std::string_view library) {

@@ -41,8 +41,9 @@ void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const Q
         return;
     }
     const bool noWaylandPlugin = firstWarning.find(kMissingWaylandPlugin) != std::string::npos;
-    WriteFailureLine("cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " +
-                     std::string(noWaylandPlugin ? remedy::kInstallTheWaylandPlugin : remedy::kStartOnADesktop));
+    WriteFailureLine(
+        "cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " +
+        std::string(noWaylandPlugin ? remedy::kInstallTheWaylandPlugin : remedy::kStartOnADesktop));
     std::_Exit(1);
 }
 
