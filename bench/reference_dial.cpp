@@ -23,7 +23,7 @@
 namespace {
 
 // The needle's pivot and length in the window's pixels, as Form1 has them.
-constexpr QPointF kPivot(1700 / 15.0, 2000 / 15.0);
+constexpr QPointF kPivot(stepdial::layout::kLine1.x1 / 15.0, stepdial::layout::kLine1.y1 / 15.0);
 constexpr double kLength = stepdial::layout::kNeedleLength / 15.0;
 constexpr int kNeedleWidth = 4;
 
