@@ -10,8 +10,8 @@
 namespace stepdial {
 namespace {
 
-// The dial's own approximation of pi. The needle falls
-// about 0.18 degrees short of a full turn at 360; the operator's dial has always shown it so.
+// The dial's own approximation of pi: the needle falls about 0.18 degrees short of a full
+// turn at 360; the operator's dial has always shown it so.
 double NeedleAngle(const SteppingController& controller) {
     return static_cast<double>(controller.CurrentStep()) * controller.StepAngle() * 3.14 / 180;
 }

@@ -87,7 +87,7 @@ inline constexpr std::string_view kInstallTheWaylandPlugin =
     "Qt's Wayland plugin is not installed: install the package qt6-wayland (sudo apt install qt6-wayland).";
 
 // Direct port I/O found the data lines set as inputs (control register bit 5); loading
-// the drivers sets them back, as parport_pc's probe leaves the port in output mode.
+// the drivers sets them back to outputs.
 std::string SetTheLinesBack();
 // The simulated port has the data register alone.
 std::string OnlyTheDataRegister();
