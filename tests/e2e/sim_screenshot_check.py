@@ -11,6 +11,7 @@ import math
 import pathlib
 import sys
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
 import facts  # noqa: E402
 
