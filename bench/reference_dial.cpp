@@ -17,15 +17,22 @@
 #include <cstdio>
 
 #include "bench/tick_log.h"
+#include "core/layout.h"
 #include "core/tick_timer.h"
 #include "qt/timerfd_wake_up.h"
 
 namespace {
 
 // The needle's pivot and length in the window's pixels, as Form1 has them.
-constexpr QPointF kPivot(1700 / 15.0, 2000 / 15.0);
-constexpr double kLength = 1200 / 15.0;
+constexpr QPointF kPivot(stepdial::layout::kLine1.x1 / 15.0, stepdial::layout::kLine1.y1 / 15.0);
+constexpr double kLength = stepdial::layout::kNeedleLength / 15.0;
 constexpr int kNeedleWidth = 4;
+
+// A control's text as Form1's design gives it.
+QString Designed(std::string_view name) {
+    const std::string_view text = stepdial::layout::ControlNamed(name).text;
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 class Dial : public QWidget {
 public:
@@ -79,12 +86,12 @@ int main(int argc, char* argv[]) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("Reference dial"));
     window.resize(230, 269);
-    auto* button = new QPushButton(QStringLiteral("סע"), &window);
+    auto* button = new QPushButton(Designed("Command1"), &window);
     button->setGeometry(8, 8, 41, 25);
     auto* entry = new QLineEdit(QStringLiteral("360"), &window);
     entry->setGeometry(56, 8, 41, 25);
-    Caption(&window, QStringLiteral(":זוית במעלות"), QRect(104, 8, 137, 25), 18);
-    Caption(&window, QStringLiteral(":כיוון המנוע עכשיו"), QRect(64, 240, 161, 25), 15.75);
+    Caption(&window, Designed("Label1"), QRect(104, 8, 137, 25), 18);
+    Caption(&window, Designed("Label3"), QRect(64, 240, 161, 25), 15.75);
     auto* dial = new Dial(&window);
     QLabel* readout = Caption(&window, QStringLiteral("0"), QRect(8, 240, 57, 25), 15.75);
     readout->setFixedSize(57, 25);

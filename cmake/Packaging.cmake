@@ -22,8 +22,9 @@ set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebianStrip.cmake")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The typeface's package is fonts-culmus from Debian 13 on, culmus before.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-culmus | culmus")
+# The typeface's package, under either release's name.
+include(${CMAKE_CURRENT_LIST_DIR}/Culmus.cmake)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ${STEPDIAL_CULMUS_DEPENDS}")
 # Qt's Wayland plugin, for the Wayland sessions Debian's desktops start: without it the
 # program runs through XWayland, where there is one, and Qt warns at every start.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")

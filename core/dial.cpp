@@ -1,5 +1,6 @@
 #include "core/dial.h"
 
+#include "core/layout.h"
 #include "motor/angle_text.h"
 
 #include <cmath>
@@ -9,8 +10,8 @@
 namespace stepdial {
 namespace {
 
-// The dial's own approximation of pi and the needle's length in twips. The needle falls
-// about 0.18 degrees short of a full turn at 360; the operator's dial has always shown it so.
+// The dial's own approximation of pi: the needle falls about 0.18 degrees short of a full
+// turn at 360; the operator's dial has always shown it so.
 double NeedleAngle(const SteppingController& controller) {
     return static_cast<double>(controller.CurrentStep()) * controller.StepAngle() * 3.14 / 180;
 }
@@ -45,8 +46,10 @@ void NeedleLine::Move(float Points::*end, float value) {
 
 void UpdateNeedle(const SteppingController& controller, LineControl& needle) {
     // Y2 is stored before X2 is computed: a line that refuses Y2 never sees X2.
-    needle.SetY2(StorableCoordinate(std::sin(NeedleAngle(controller)) * 1200 + needle.Y1(), "Y2"));
-    needle.SetX2(StorableCoordinate(std::cos(NeedleAngle(controller)) * 1200 + needle.X1(), "X2"));
+    needle.SetY2(
+        StorableCoordinate(std::sin(NeedleAngle(controller)) * layout::kNeedleLength + needle.Y1(), "Y2"));
+    needle.SetX2(
+        StorableCoordinate(std::cos(NeedleAngle(controller)) * layout::kNeedleLength + needle.X1(), "X2"));
 }
 
 void UpdateReadout(const SteppingController& controller, LabelControl& readout) {

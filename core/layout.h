@@ -69,6 +69,8 @@ struct Line {
 };
 
 inline constexpr Line kLine1{1700, 2000, 2900, 2000, 4};
+// The needle's length in twips: from the pivot to the tip at 0 degrees.
+inline constexpr double kNeedleLength = double{kLine1.x2} - kLine1.x1;
 
 // The control of that name; a name not in the table does not compile where it is a constant.
 constexpr const Control& ControlNamed(std::string_view name) {

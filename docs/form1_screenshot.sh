@@ -16,15 +16,15 @@ within 10 form_up || fail "no Form1 window"
 form=$(window_named Form1)
 sleep 0.3
 
-# Text1 (840, 120, 615 x 375 twips) and Command1 (120, 120, 615 x 375), in pixels.
-xdotool mousemove --window "$form" 75 20 click --repeat 3 1
-xdotool key --clearmodifiers ctrl+a type "$angle"
-xdotool mousemove --window "$form" 28 20 click 1
+# Form1 opens with the keyboard in the entry; Tab moves on to the start button.
+xdotool windowfocus --sync "$form" key --clearmodifiers ctrl+a type "$angle"
+xdotool key --clearmodifiers Tab space
 # One step of 7.5 degrees every tick period (the build's, beside the program), plus a margin.
 source "$(dirname "$program")/../facts.env"
 sleep "$(awk -v a="$angle" -v ns="$TICK_PERIOD_NS" 'BEGIN { printf "%.2f", (a < 0 ? -a : a) / 7.5 * ns / 1e9 + 0.5 }')"
-# Away from the button, so it is not drawn hovered.
-xdotool mousemove 600 600
-sleep 0.2
+# The keyboard leaves the window: the start button, which Tab gave the focus, draws no
+# focus frame then, and the picture shows Form1 as after a click on the button.
+xdotool windowfocus --sync "$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')"
+sleep 1  # Qt deactivates the window only when the focus stays away a moment
 import -window "$form" "$out"
 echo "saved $out"

@@ -3,7 +3,6 @@
 #include <sys/io.h>
 
 #include <cstdio>
-#include <string>
 
 namespace stepdial {
 namespace {
@@ -41,15 +40,10 @@ PortError NoEchoError(std::uint16_t address, std::uint8_t control) {
             std::make_error_code(std::errc::io_error), address, "direct port I/O",
             "the data lines are set as inputs, so nothing written reaches them (control register " +
                 DescribeAddress(static_cast<std::uint16_t>(address + 2)) + " " + reads + ")",
-            "Another program switched the port to input and left it so; stepdial does not change "
-            "the control register itself. " +
-                std::string(remedy::kLoadDrivers) +
-                " They set the lines back to outputs. Then start again; or switch the machine off and on.");
+            remedy::SetTheLinesBack());
     }
     return PortError(std::make_error_code(std::errc::no_such_device), address, "direct port I/O",
-                     "no parallel port answers at this address",
-                     "Enable the parallel port in the BIOS setup and check that it sits at this address; with "
-                     "the parport_pc module loaded, /proc/sys/dev/parport lists the ports the kernel found.");
+                     "no parallel port answers at this address", remedy::kEnableThePort);
 }
 
 }  // namespace stepdial

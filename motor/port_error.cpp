@@ -1,5 +1,7 @@
 #include "motor/port_error.h"
 
+#include "motor/port.h"
+
 #include <cerrno>
 #include <cstdio>
 
@@ -15,7 +17,8 @@ PortError::PortError(std::error_code code, std::uint16_t address, std::string_vi
                      std::string_view failure, std::string_view remedy)
     : std::system_error(code),
       message_("I/O port " + DescribeAddress(address) + ": " + std::string(device) + ": " +
-               std::string(failure) + ": " + code.message() + ".") {
+               std::string(failure) + ": " + code.message() + "."),
+      remedy_(remedy) {
     if (!remedy.empty()) message_ += " " + std::string(remedy);
 }
 
@@ -31,6 +34,47 @@ void ThrowLastError(std::uint16_t address, std::string_view device, std::string_
 }
 
 namespace remedy {
+
+std::string SetTheLinesBack() {
+    return "Another program switched the port to input and left it so; stepdial does not change the control "
+           "register itself. " +
+           std::string(kLoadDrivers) +
+           " They set the lines back to outputs. Then start again; or switch the machine off and on.";
+}
+
+std::string OnlyTheDataRegister() {
+    return "The simulator has only the data register at " + DescribeAddress(kDataRegister) + ".";
+}
+
+namespace windows {
+
+std::string ReplaceTheLibrary(std::string_view bitness, std::string_view library) {
+    return "Replace it with the " + std::string(bitness) + " inpout " + std::string(library) + ".";
+}
+
+std::string PutTheRightBitness(std::string_view bitness, std::string_view library, std::string_view folder) {
+    return "Put the " + std::string(bitness) + " " + std::string(library) + " in " + std::string(folder) +
+           ".";
+}
+
+std::string ReplaceTheUnloadable(std::string_view bitness, std::string_view library) {
+    return "Replace it with the " + std::string(bitness) + " inpout " + std::string(library) +
+           " and check that what it needs is installed.";
+}
+
+std::string MoveIntoTheProgramsFolder(std::string_view library, std::string_view folder) {
+    return "Move " + std::string(library) + " into the program's folder, " + std::string(folder) + ".";
+}
+
+std::string PutTheLibrary(std::string_view library, std::string_view folder) {
+    return "Put " + std::string(library) + " in " + std::string(folder) + ".";
+}
+
+std::string ReplaceWithOut32(std::string_view library) {
+    return "Replace it with the inpout " + std::string(library) + " that exports Out32.";
+}
+
+}  // namespace windows
 
 std::string JoinGroup(std::string_view group) {
     const std::string name(group);

@@ -20,9 +20,12 @@ public:
               std::string_view failure, std::string_view remedy);
 
     const char* what() const noexcept override { return message_.c_str(); }
+    // What the operator can do, as the end of what() says it; empty when nothing is known.
+    const std::string& remedy() const noexcept { return remedy_; }
 
 private:
     std::string message_;
+    std::string remedy_;
 };
 
 // Throws the PortError of a system call that failed with `error` (an errno value).
@@ -61,11 +64,6 @@ inline constexpr std::string_view kOrUseTheSeat =
 inline constexpr std::string_view kAskTheAdministrator =
     "Your user has the device's group and is still refused, so a security policy stands in the way: ask "
     "the administrator.";
-// The inpout library installs its kernel driver on its first use with administrator rights.
-inline constexpr std::string_view kOpenThePortDriver =
-    "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
-    "can install its driver, or install the driver with the installer that comes with the library.";
-
 // The ppdev driver has the port, and the node it is opened through is gone.
 inline constexpr std::string_view kMakeTheNodeAgain =
     "The ppdev driver has the port but its device node is missing: have udev make it again "
@@ -73,6 +71,47 @@ inline constexpr std::string_view kMakeTheNodeAgain =
 inline constexpr std::string_view kLeaveTheUserNamespace =
     "stepdial runs in a user namespace that does not map the device's owner and group, so no group helps: "
     "start it outside that namespace (not under unshare -U or in a rootless container).";
+
+// Direct port I/O: nothing answers at the address.
+inline constexpr std::string_view kEnableThePort =
+    "Enable the parallel port in the BIOS setup and check that it sits at this address; with the parport_pc "
+    "module loaded, /proc/sys/dev/parport lists the ports the kernel found.";
+
+// Not the port's but the desktop's: Qt cannot open a window. Here with the port's, so that
+// every piece of advice the program gives has one home and one check against the manual.
+inline constexpr std::string_view kStartOnADesktop =
+    "stepdial shows a window and needs a graphical desktop (X11 or Wayland): start it from a desktop "
+    "session, or over ssh with X forwarding (ssh -X).";
+// Qt's platform plugins are packaged apart from Qt; Wayland's is the one a desktop may lack.
+inline constexpr std::string_view kInstallTheWaylandPlugin =
+    "Qt's Wayland plugin is not installed: install the package qt6-wayland (sudo apt install qt6-wayland).";
+
+// Direct port I/O found the data lines set as inputs (control register bit 5); loading
+// the drivers sets them back to outputs.
+std::string SetTheLinesBack();
+// The simulated port has the data register alone.
+std::string OnlyTheDataRegister();
+
+// The Windows port library's (`library`: its file name, `bitness`: "64-bit" or "32-bit",
+// `folder`: the program's, where the loader looks first).
+namespace windows {
+// The inpout library installs its kernel driver on its first use with administrator rights.
+inline constexpr std::string_view kOpenThePortDriver =
+    "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
+    "can install its driver, or install the driver with the installer that comes with the library.";
+// A file that is no Windows program at all.
+std::string ReplaceTheLibrary(std::string_view bitness, std::string_view library);
+// A library of the other bitness.
+std::string PutTheRightBitness(std::string_view bitness, std::string_view library, std::string_view folder);
+// A library there that will not load: damaged, another library, or one it needs missing.
+std::string ReplaceTheUnloadable(std::string_view bitness, std::string_view library);
+// A library only in the current directory, which is never searched.
+std::string MoveIntoTheProgramsFolder(std::string_view library, std::string_view folder);
+// No library anywhere it is looked for.
+std::string PutTheLibrary(std::string_view library, std::string_view folder);
+// A library without the Out32 export.
+std::string ReplaceWithOut32(std::string_view library);
+}  // namespace windows
 
 // "Add your user to the lp group (sudo usermod -aG lp $USER), then log out and in again."
 std::string JoinGroup(std::string_view group);

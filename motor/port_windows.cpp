@@ -147,34 +147,30 @@ private:
             if (error == ERROR_BAD_EXE_FORMAT && !IsWindowsProgram(FoundCopy())) {
                 throw PortError(WindowsError(error), address, kLibraryName,
                                 "the library " + Utf8(FoundCopy()) + " is no Windows program at all",
-                                std::string("Replace it with the ") + kBitness + " inpout " + kLibraryName +
-                                    ".");
+                                remedy::windows::ReplaceTheLibrary(kBitness, kLibraryName));
             }
             if (error == ERROR_BAD_EXE_FORMAT) {
                 throw PortError(WindowsError(error), address, kLibraryName,
                                 std::string("the library is built for another bitness than this ") +
                                     kBitness + " program",
-                                std::string("Put the ") + kBitness + " " + kLibraryName + " in " + folder +
-                                    ".");
+                                remedy::windows::PutTheRightBitness(kBitness, kLibraryName, folder));
             }
             if (FileExists(BesideProgram())) {
                 throw PortError(WindowsError(error), address, kLibraryName,
                                 "the library " + Utf8(BesideProgram()) +
                                     " is there but cannot be loaded: it is damaged or not the inpout "
                                     "library, or a DLL it needs is missing",
-                                std::string("Replace it with the ") + kBitness + " inpout " + kLibraryName +
-                                    " and check that what it needs is installed.");
+                                remedy::windows::ReplaceTheUnloadable(kBitness, kLibraryName));
             }
             if (const std::string planted = InCurrentDirectory(); !planted.empty()) {
                 throw PortError(WindowsError(error), address, kLibraryName,
                                 "the library is only in the current directory (" + planted +
                                     "), which is never searched for it",
-                                std::string("Move ") + kLibraryName + " into the program's folder, " +
-                                    folder + ".");
+                                remedy::windows::MoveIntoTheProgramsFolder(kLibraryName, folder));
             }
             throw PortError(WindowsError(error), address, kLibraryName,
                             "cannot load the port library from the program's folder or System32",
-                            std::string("Put ") + kLibraryName + " in " + folder + ".");
+                            remedy::windows::PutTheLibrary(kLibraryName, folder));
         }
         out32_ = reinterpret_cast<Out32Function>(
             reinterpret_cast<void*>(::GetProcAddress(library_, "Out32")));
@@ -187,8 +183,7 @@ private:
             library_ = nullptr;
             throw PortError(WindowsError(error), address, kLibraryName,
                             "the library " + found + " holds no Out32",
-                            std::string("Replace it with the inpout ") + kLibraryName +
-                                " that exports Out32.");
+                            remedy::windows::ReplaceWithOut32(kLibraryName));
         }
         CheckDriver(address);
     }
@@ -203,7 +198,7 @@ private:
         out32_ = nullptr;
         throw PortError(WindowsError(ERROR_SERVICE_NOT_ACTIVE), address, kLibraryName,
                         "the port library's driver is not open, so nothing would reach the port",
-                        remedy::kOpenThePortDriver);
+                        remedy::windows::kOpenThePortDriver);
     }
 
     LibrarySearch search_;

@@ -7,19 +7,14 @@
 #include <string_view>
 
 #include "core/failure.h"
+#include "motor/port_error.h"
 
 namespace stepdial::qt {
 namespace {
 
-constexpr char kRemedy[] =
-    "stepdial shows a window and needs a graphical desktop (X11 or Wayland): start it from a "
-    "desktop session, or over ssh with X forwarding (ssh -X).";
-
 // Qt's platform plugins are packaged apart from Qt; Wayland's is the one a desktop
 // install may lack, and then Qt can find no plugin for the session.
 constexpr char kMissingWaylandPlugin[] = "Could not find the Qt platform plugin \"wayland\"";
-constexpr char kWaylandPluginRemedy[] =
-    "Qt's Wayland plugin is not installed: install the package qt6-wayland (sudo apt install qt6-wayland).";
 
 bool Set(const char* name) {
     const char* value = std::getenv(name);
@@ -46,8 +41,9 @@ void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const Q
         return;
     }
     const bool noWaylandPlugin = firstWarning.find(kMissingWaylandPlugin) != std::string::npos;
-    WriteFailureLine("cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " +
-                     (noWaylandPlugin ? kWaylandPluginRemedy : kRemedy));
+    WriteFailureLine(
+        "cannot open a window: " + (firstWarning.empty() ? text : firstWarning) + ". " +
+        std::string(noWaylandPlugin ? remedy::kInstallTheWaylandPlugin : remedy::kStartOnADesktop));
     std::_Exit(1);
 }
 
@@ -56,7 +52,8 @@ void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const Q
 std::unique_ptr<QApplication> OpenDesktop(int& argc, char** argv, const char* desktopEntry) {
     // An explicit platform (offscreen, vnc, ...) is the caller's own choice.
     if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
-        WriteFailureLine(std::string("no graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set. ") + kRemedy);
+        WriteFailureLine("no graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set. " +
+                         std::string(remedy::kStartOnADesktop));
         return nullptr;
     }
     const QtMessageHandler previous = qInstallMessageHandler(NoDisplayHandler);

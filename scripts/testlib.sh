@@ -20,6 +20,9 @@
 #                          VAR "${_as_wayland_user[@]}" CMD...
 #   wine_env PREFIX        a Wine prefix's environment: quiet, no installer prompts, no
 #                          menu entries written on the host
+#   start_wine PREFIX LOADER  that environment, and the prefix made with LOADER and the
+#                          wineserver beside it (WINEARCH: the caller's); the server is
+#                          ended at exit
 # shellcheck shell=bash
 
 work=$(mktemp -d)
@@ -138,4 +141,16 @@ CONFIG
 wine_env() {
     export WINEPREFIX=$1 WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+}
+
+start_wine() {
+    local server
+    server=$(dirname "$2")/wineserver
+    wine_env "$1"
+    mkdir -p "$1"  # the server refuses a prefix folder that does not exist
+    # The server and the session's own programs start here, with their output on
+    # /dev/null: started by a program below, they would keep its log files open.
+    "$server" -p </dev/null >/dev/null 2>&1 || fail "$server could not start for $1"
+    at_exit env WINEPREFIX="$1" "$server" -k
+    "$2" wineboot </dev/null >/dev/null 2>&1 || fail "wineboot could not set up $1"
 }

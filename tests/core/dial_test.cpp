@@ -8,6 +8,7 @@
 
 #include "motor/angle_text.h"
 #include "core/dial.h"
+#include "core/layout.h"
 #include "tests/support/recording_port.h"
 #include "motor/stepping_controller.h"
 

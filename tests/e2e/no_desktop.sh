@@ -5,6 +5,7 @@
 #   no_desktop.sh PATH/TO/PROGRAM
 set -uo pipefail
 program=$(realpath "$1")
+remedy() { python3 "$(dirname "$(realpath "$0")")/../support/facts.py" remedy "$1"; }
 failed=0
 
 # A display number no X server on this machine answers at. Clients reach a local server
@@ -17,9 +18,9 @@ absent=77
 while in_use "$absent"; do absent=$((absent + 1)); done
 
 # The program's output $2 and status $3 in case $1 must be status 1 and a line
-# "stepdial: ..." that matches the pattern $4.
+# "stepdial: ..." that holds $4 and ends with the remedy $5.
 expect_refusal() {
-    if [ "$3" -ne 1 ] || ! grep -q "^stepdial: .*$4" <<<"$2"; then
+    if [ "$3" -ne 1 ] || ! grep "^stepdial: " <<<"$2" | grep -F "$4" | grep -qF "$5"; then
         echo "FAIL $1: status $3, output:" >&2
         sed 's/^/  /' <<<"$2" >&2
         failed=1
@@ -28,15 +29,16 @@ expect_refusal() {
     fi
 }
 
-# DISPLAY value; what the message must say. An empty DISPLAY is as good as none.
+# DISPLAY value; what the message must name. An empty DISPLAY is as good as none.
+desktop=$(remedy kStartOnADesktop)
 while IFS='|' read -r display expected; do
     # Under the C locale, as a service or a bare console may start it, Qt also says
     # that it switches to UTF-8: that is not the reason.
     out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C DISPLAY="$display" "$program" 2>&1 </dev/null)
-    expect_refusal "with DISPLAY='$display'" "$out" $? "$expected.*needs a graphical desktop"
+    expect_refusal "with DISPLAY='$display'" "$out" $? "$expected" "$desktop"
 done <<CASES
-|neither DISPLAY nor WAYLAND_DISPLAY is set
-:$absent|could not connect to display :$absent
+|DISPLAY
+:$absent|:$absent
 CASES
 
 # On a Wayland desktop without Qt's Wayland plugin the message names the package that
@@ -50,5 +52,5 @@ cp "$program" "$copy/"
 printf '[Paths]\nPlugins = %s\n' "$copy/plugins" >"$copy/qt.conf"
 out=$(env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland \
     "$copy/$(basename "$program")" 2>&1 </dev/null)
-expect_refusal "without the Wayland plugin" "$out" $? "sudo apt install qt6-wayland"
+expect_refusal "without the Wayland plugin" "$out" $? "" "$(remedy kInstallTheWaylandPlugin)"
 exit "$failed"

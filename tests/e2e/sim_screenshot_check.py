@@ -8,11 +8,17 @@ input. Only the standard library: the screenshot is a binary PPM (P6).
 """
 import argparse
 import math
+import pathlib
 import sys
 
-# Needle pivot in Form1's client area: (1700, 2000) twips at 15 twips a pixel.
-PIVOT = (1700 / 15, 2000 / 15)
-NEEDLE_PX = 1200 / 15
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+import facts  # noqa: E402
+
+# Needle pivot and length in Form1's client area, at 15 twips a pixel.
+_X1, _Y1, _X2, _ = facts.line1()
+PIVOT = (_X1 / 15, _Y1 / 15)
+NEEDLE_PX = (_X2 - _X1) / 15
 DISC = (200, 150, 70)
 
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Works the real stepdial-sim as a person would: in a real X server (Xvfb), types an
-# angle into Text1, clicks the start button, and reads the needle of Form1 and the rotor
+# angle into Text1, presses the start button, and reads the needle of Form1 and the rotor
 # mark of the "Virtual motor" window back from screenshots.
 #
 #   stepdial_sim_e2e.sh [--window-manager] PATH/TO/stepdial-sim [PICTURE.png]
@@ -82,15 +82,14 @@ fi
 read -r sw sh < <(xdotool getdisplaygeometry)
 (( pl >= 0 && pt >= 0 && pr <= sw && pb <= sh )) || fail "the Virtual motor window is off the screen"
 
-# Centres of Text1 (840, 120, 615 x 375 twips) and Command1 (120, 120, 615 x 375).
-text1=(76 20)
-command1=(28 20)
-
+# As the operator does it by the keyboard: into the entry (Shift+Tab from the start
+# button, which has the keyboard after a start), the angle over its text, Tab to the
+# button, Space. "first": Form1 has just opened, with the keyboard in the entry.
 enter_angle_and_start() {
-    [ "${2:-}" = "keyboard-only" ] || xdotool mousemove --window "$form" "${text1[@]}" click 1
+    [ "${2:-}" = "first" ] || xdotool windowfocus --sync "$form" key --clearmodifiers shift+Tab
     xdotool key --clearmodifiers ctrl+a
     xdotool type --delay 30 -- "$1"
-    xdotool mousemove --window "$form" "${command1[@]}" click 1
+    xdotool key --clearmodifiers Tab space
 }
 
 # Arrival takes a few dozen ticks; screenshots are taken until both windows agree with
@@ -122,7 +121,7 @@ if [ -n "$window_manager" ]; then
 else
     xdotool mousemove --window "$panel" 20 20
 fi
-enter_angle_and_start 90 keyboard-only
+enter_angle_and_start 90 first
 expect_angle 90
 
 if [ -n "$picture" ]; then

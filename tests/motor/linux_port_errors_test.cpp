@@ -25,30 +25,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs `open` and returns the PortError's message, or a note that none came.
+// Runs `open` and returns the PortError it throws; a failed test when none comes.
 template <typename F>
-std::string MessageOf(F open) {
+PortError ErrorOf(F open) {
     try {
         open();
     } catch (const PortError& e) {
-        return e.what();
+        return e;
     }
-    return "(no PortError)";
+    ADD_FAILURE() << "no PortError";
+    return PortError({}, 0, "", "", "");
 }
 
-void ExpectAll(const std::string& message, std::initializer_list<const char*> parts) {
-    for (const char* part : parts) EXPECT_NE(message.find(part), std::string::npos) << "missing \"" << part << "\" in: " << message;
+void ExpectAll(const std::string& message, const std::vector<std::string>& parts) {
+    for (const auto& part : parts) EXPECT_NE(message.find(part), std::string::npos) << "missing \"" << part << "\" in: " << message;
 }
 
 TEST(PpdevPortErrors, MissingDeviceTellsToLoadTheModules) {
-    ExpectAll(MessageOf([] { PpdevPort("/dev/parport-none", 888); }),
-              {"888 (0x378)", "/dev/parport-none", "No such file or directory", "modprobe parport_pc ppdev"});
+    const PortError error = ErrorOf([] { PpdevPort("/dev/parport-none", 888); });
+    EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory) << error.what();
+    EXPECT_EQ(error.remedy(), remedy::kLoadDrivers) << error.what();
 }
 
-TEST(PpdevPortErrors, ANonPortDeviceCannotBeClaimed) {
+TEST(PpdevPortErrors, ANonPortDeviceIsAnotherDrivers) {
     // /dev/null opens, but it is no parport: PPCLAIM is refused.
-    ExpectAll(MessageOf([] { PpdevPort("/dev/null", 888); }),
-              {"888 (0x378)", "/dev/null", "cannot claim the port", "Inappropriate ioctl"});
+    const PortError error = ErrorOf([] { PpdevPort("/dev/null", 888); });
+    EXPECT_EQ(error.code(), std::errc::inappropriate_io_control_operation) << error.what();
+    EXPECT_EQ(error.remedy(), remedy::NotThePortsDevice("/dev/null")) << error.what();
 }
 
 // The exclusive claim was refused: who holds the port, from stand-ins for the kernel's list
@@ -59,8 +62,9 @@ struct HeldCase {
     std::vector<std::string> locks;    // "READ 51" / "WRITE 52": flocks on the device by PID
     std::vector<long> openers;         // processes with the device open
     std::errc code;
-    std::vector<std::string> parts;
-    std::vector<std::string> absent = {};  // texts the message must not hold
+    std::string_view remedy;
+    std::vector<std::string> parts = {};   // what the message names
+    std::vector<std::string> absent = {};  // what it must not name
 };
 
 void PrintTo(const HeldCase& c, std::ostream* os) { *os << c.name; }
@@ -103,34 +107,33 @@ TEST_P(PpdevPortHeld, NamesOnlyWhatHoldsThePort) {
     }
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->code(), std::make_error_code(c.code)) << refusal->what();
-    ExpectAll(refusal->what(), {"53264 (0xd010)", "parport3"});
+    EXPECT_EQ(refusal->remedy(), c.remedy) << refusal->what();
+    ExpectAll(refusal->what(), {DescribeAddress(53264), "parport3"});
     const std::string message = refusal->what();
-    for (const auto& part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << "missing \"" << part << "\" in: " << message;
+    ExpectAll(message, c.parts);
     for (const auto& part : c.absent) EXPECT_EQ(message.find(part), std::string::npos) << "\"" << part << "\" in: " << message;
 }
 
-const std::string kBusy = "Device or resource busy";
+constexpr auto kBusy = std::errc::device_or_resource_busy;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PpdevPortHeld,
     ::testing::Values(
         // Bound at every boot by cups-filters: no program can have the port to itself.
-        HeldCase{"PrinterDriverBound", {"lp", "ppdev3"}, {}, {51}, std::errc::device_or_resource_busy,
-                 {"printer driver lp", std::string(remedy::kUnbindThePrinterDriver)}, {"PID"}},
-        HeldCase{"OtherKernelDriver", {"ppa"}, {}, {}, std::errc::device_or_resource_busy,
-                 {"kernel driver \"ppa\"", std::string(remedy::kStopTheDriversUser)}},
+        HeldCase{"PrinterDriverBound", {"lp", "ppdev3"}, {}, {51}, kBusy, remedy::kUnbindThePrinterDriver,
+                 {}, {"PID"}},
+        HeldCase{"OtherKernelDriver", {"ppa"}, {}, {}, kBusy, remedy::kStopTheDriversUser, {"\"ppa\""}},
         // A stepdial that holds the port holds the device's lock exclusively.
-        HeldCase{"AnotherStepdialHolds", {"ppdev3"}, {"WRITE 52", "READ 51"}, {51, 52},
-                 std::errc::device_or_resource_busy, {"(PID 52, prog52) that holds", kBusy}, {"PID 51"}},
+        HeldCase{"AnotherStepdialHolds", {"ppdev3"}, {"WRITE 52", "READ 51"}, {51, 52}, kBusy,
+                 remedy::kCloseTheOther, {"(PID 52, prog52)"}, {"PID 51"}},
         // Two stepdials still trying (shared locks) beside a program that registered first:
         // only that program is named.
-        HeldCase{"ProgramBesideStartingStepdials", {"ppdev3"}, {"READ 51", "READ 53"}, {51, 52, 53},
-                 std::errc::device_or_resource_busy, {"another program (PID 52, prog52) through", kBusy},
-                 {"PID 51", "PID 53"}},
-        HeldCase{"OnlyStartingStepdialsInSight", {"ppdev3"}, {"READ 51"}, {51}, std::errc::device_or_resource_busy,
-                 {"cannot be told from here (the kernel lists its registration as ppdev3)", kBusy}, {"PID 51"}},
-        HeldCase{"PortGone", {"-"}, {}, {}, std::errc::no_such_device_or_address,
-                 {"cannot claim the port", std::string(remedy::kCheckThePort)}}));
+        HeldCase{"ProgramBesideStartingStepdials", {"ppdev3"}, {"READ 51", "READ 53"}, {51, 52, 53}, kBusy,
+                 remedy::kCloseTheOther, {"(PID 52, prog52)"}, {"PID 51", "PID 53"}},
+        // Who registered cannot be told: the kernel's name for the registration is all there is.
+        HeldCase{"OnlyStartingStepdialsInSight", {"ppdev3"}, {"READ 51"}, {51}, kBusy, remedy::kCloseTheOther,
+                 {"ppdev3"}, {"PID"}},
+        HeldCase{"PortGone", {"-"}, {}, {}, std::errc::no_such_device_or_address, remedy::kCheckThePort}));
 
 // Refused on a plain file open to no one: the advice says it is no device. As root, the child gives up
 // root and works from the node's folder, which anyone may search, whatever TMPDIR's mode.
@@ -147,10 +150,14 @@ TEST(PpdevPortErrorsDeathTest, RefusedPermissionGivesTheAdviceThatFitsTheNode) {
         {
             if (::chdir(folder.c_str()) != 0) std::_Exit(4);
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
-            std::cerr << MessageOf([] { PpdevPort("parport-denied", 888); });
-            std::_Exit(0);
+            const PortError error = ErrorOf([] { PpdevPort("parport-denied", 888); });
+            std::cerr << error.what();
+            std::_Exit(error.code() == std::errc::permission_denied &&
+                               error.remedy() == remedy::NotADevice("parport-denied")
+                           ? 0
+                           : 5);
         },
-        ::testing::ExitedWithCode(0), "888 \\(0x378\\).*Permission denied\\. parport-denied is not a device");
+        ::testing::ExitedWithCode(0), "");
     fs::remove_all(folder);
 }
 
@@ -162,11 +169,11 @@ TEST(DirectIoPortErrorsDeathTest, RefusedPortAccessTellsWhatToLoad) {
     EXPECT_EXIT(
         {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
-            std::cerr << MessageOf([] { DirectIoPort(888); });
-            std::_Exit(0);
+            const PortError error = ErrorOf([] { DirectIoPort(888); });
+            std::cerr << error.what();
+            std::_Exit(error.remedy() == remedy::kLoadDrivers ? 0 : 5);
         },
-        ::testing::ExitedWithCode(0),
-        "888 \\(0x378\\).*direct port I/O.*ioperm was refused: .+\\. Load the parport_pc");
+        ::testing::ExitedWithCode(0), "direct port I/O");
 }
 
 // A data register that does not echo: the control register tells lines set as inputs
@@ -175,8 +182,8 @@ struct NoEchoCase {
     const char* name;
     std::uint8_t control;
     std::errc code;
-    std::vector<std::string> parts;
-    const char* absent;  // a text the message must not hold
+    std::string remedy;
+    std::vector<std::string> parts = {};  // what the message names
 };
 
 void PrintTo(const NoEchoCase& c, std::ostream* os) { *os << c.name; }
@@ -188,25 +195,23 @@ TEST_P(DirectIoNoEcho, SaysWhatIsWrong) {
     const PortError error = NoEchoError(888, c.control);
     const std::string message = error.what();
     EXPECT_EQ(error.code(), std::make_error_code(c.code)) << message;
-    ExpectAll(message, {"888 (0x378)", "direct port I/O"});
-    for (const auto& part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << "missing \"" << part << "\" in: " << message;
-    EXPECT_EQ(message.find(c.absent), std::string::npos) << "\"" << c.absent << "\" in: " << message;
+    EXPECT_EQ(error.remedy(), c.remedy) << message;
+    ExpectAll(message, {DescribeAddress(888), "direct port I/O"});
+    ExpectAll(message, c.parts);
 }
 
-const std::vector<std::string> kInputs{"data lines are set as inputs", "does not change the control register",
-                                       "modprobe parport_pc ppdev"};
-const std::vector<std::string> kNoPort{"no parallel port answers", "BIOS"};
+const std::string kSetBack = remedy::SetTheLinesBack();
+const std::string kEnable(remedy::kEnableThePort);
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DirectIoNoEcho,
     ::testing::Values(
         // qemu's port reads the unused bits 6 and 7 as ones (seen in the kernel boots); a
         // chip may read them as zeros.
-        NoEchoCase{"InputsUnusedBitsHigh", 0xec, std::errc::io_error,
-                   {"data lines are set as inputs", "control register 890 (0x37a) reads 0xec, bit 5 set"}, "BIOS"},
-        NoEchoCase{"InputsUnusedBitsLow", 0x2c, std::errc::io_error, kInputs, "BIOS"},
-        NoEchoCase{"NothingAtTheAddress", 0xff, std::errc::no_such_device, kNoPort, "inputs"},
-        NoEchoCase{"OutputsAndStillNoEcho", 0xcc, std::errc::no_such_device, kNoPort, "inputs"}));
+        NoEchoCase{"InputsUnusedBitsHigh", 0xec, std::errc::io_error, kSetBack, {DescribeAddress(890), "0xec"}},
+        NoEchoCase{"InputsUnusedBitsLow", 0x2c, std::errc::io_error, kSetBack, {DescribeAddress(890), "0x2c"}},
+        NoEchoCase{"NothingAtTheAddress", 0xff, std::errc::no_such_device, kEnable},
+        NoEchoCase{"OutputsAndStillNoEcho", 0xcc, std::errc::no_such_device, kEnable}));
 #endif
 
 // This machine has no parallel port: the start-up write must fail with the reason,
@@ -214,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(HardwarePort, NoParallelPortFailsTheFirstWrite) {
     if (fs::exists("/proc/sys/dev/parport")) GTEST_SKIP() << "this machine has a parport driver loaded";
     auto port = MakeHardwarePort();
-    const std::string message = MessageOf([&] { port->Write(888, 0); });
-    ExpectAll(message, {"888 (0x378)"});
+    ExpectAll(ErrorOf([&] { port->Write(888, 0); }).what(), {DescribeAddress(888)});
 }
 
 }  // namespace

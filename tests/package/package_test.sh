@@ -47,7 +47,10 @@ description=$(field Description)
 # explicit Depends can bring them.
 depends=$(field Depends)
 listed() { tr ',' '\n' <<<"$depends" | sed 's/ *([^)]*)//g; s/^ *//; s/ *$//' | grep -qxE "$1"; }
-for dep in libc6 'libstdc\+\+6' 'libqt6core6(t64)?' 'libqt6widgets6(t64)?' qt6-qpa-plugins 'fonts-culmus \| culmus'; do
+# The typeface's package under either release's name, in the order cmake/Culmus.cmake gives.
+culmus=$(sed -n 's/^set(STEPDIAL_CULMUS_PACKAGES \(.*\))$/\1/p' "$source_dir/cmake/Culmus.cmake" | sed 's/ / \\| /g')
+[ -n "$culmus" ] || fail "cmake/Culmus.cmake names no package of the typeface"
+for dep in libc6 'libstdc\+\+6' 'libqt6core6(t64)?' 'libqt6widgets6(t64)?' qt6-qpa-plugins "$culmus"; do
   listed "$dep" || fail "Depends lacks $dep: $depends"
 done
 expect_field Recommends qt6-wayland
@@ -147,7 +150,7 @@ zcat "$doc/changelog.gz" >"$work/changelog"
 
 # Each page renders without a complaint from man or groff, and is the page of its program.
 manual="$root/usr/share/man/man1"
-render() { MANWIDTH=100 man -l "$1" 2>/dev/null | sed 's/.\x08//g' | tr -s ' \n' ' '; }
+render() { LC_ALL=C MANWIDTH=100 man -l "$1" 2>/dev/null | sed 's/.\x08//g' | tr -s ' \n' ' '; }
 for program in stepdial stepdial-sim; do
   page="$manual/$program.1.gz"
   [ -f "$page" ] || fail "no manual page for $program"
@@ -172,12 +175,15 @@ done <<<"$messages"
 for file in /proc/sys/dev/parport /dev/parportN; do
   grep -qF "$file" "$work/stepdial.txt" || fail "stepdial.1 does not mention $file"
 done
-# So is every command a remedy tells the operator to run, as the remedies' home words it.
-commands=$(grep -ohE '\(sudo [^)"]*\)' "$source_dir"/motor/port_error.h | tr -d '()' | sort -u)
-[ "$(wc -l <<<"$commands")" -ge 2 ] || fail "found only these remedy commands in motor/port_error.h: $commands"
-while read -r command; do
-  grep -qF "$command" "$work/stepdial.txt" || fail "stepdial.1 does not give the remedy's command '$command'"
-done <<<"$commands"
+# So is every remedy the programs give, word for word as its one home words it: the
+# constants whole, the remedies built around a node, group or address by their fixed
+# parts. The Windows port library's remedies are the Windows program's.
+remedies=$(python3 "$source_dir/tests/support/facts.py" remedies)
+[ "$(wc -l <<<"$remedies")" -ge 20 ] || fail "found only these remedies in motor/port_error.*: $remedies"
+while IFS=$'\t' read -r name text; do
+  grep -qF -- "$text" "$work/stepdial.txt" "$work/stepdial-sim.txt" ||
+    fail "the manual pages do not give the remedy $name: '$text'"
+done <<<"$remedies"
 
 applications="$root/usr/share/applications"
 app_id=io.github.stepdial.stepdial

@@ -22,11 +22,8 @@ TEST_P(WindowsPortWithTheLibraryInTheCurrentDirectory, ItIsNeverLoadedFromThere)
     EXPECT_FALSE(record.Exists()) << "the library in the current directory ran";
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
     const auto planted = std::filesystem::absolute(kPortLibraryName);
-    ExpectMentions(error.what(), {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
-                                  "the library is only in the current directory (" + Utf8(planted) +
-                                      "), which is never searched for it",
-                                  "(error 126)",
-                                  "Move " + kPortLibraryName + " into the program's folder, " + Utf8(ProgramFolder()) + "."});
+    EXPECT_EQ(error.remedy(), remedy::windows::MoveIntoTheProgramsFolder(kPortLibraryName, Utf8(ProgramFolder())));
+    ExpectMentions(error.what(), {DescribeAddress(888), kPortLibraryName, Utf8(planted), "(error 126)"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Searches, WindowsPortWithTheLibraryInTheCurrentDirectory, kEverySearch);

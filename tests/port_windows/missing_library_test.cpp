@@ -13,9 +13,8 @@ TEST_P(WindowsPortWithoutLibraryFoundBy, TheStartUpWriteTellsWhereToPutTheLibrar
     auto port = MakeWindowsPort(GetParam());
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_MOD_NOT_FOUND);
-    ExpectMentions(error.what(), {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
-                                  "cannot load the port library from the program's folder or System32",
-                                  "(error 126)", "Put " + kPortLibraryName + " in " + Utf8(ProgramFolder()) + "."});
+    EXPECT_EQ(error.remedy(), remedy::windows::PutTheLibrary(kPortLibraryName, Utf8(ProgramFolder())));
+    ExpectMentions(error.what(), {DescribeAddress(888), kPortLibraryName, "(error 126)"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Searches, WindowsPortWithoutLibraryFoundBy, kEverySearch);

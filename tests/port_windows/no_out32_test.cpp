@@ -11,10 +11,8 @@ TEST(WindowsPortWithoutOut32, TheStartUpWriteNamesTheMissingEntry) {
     auto port = MakeHardwarePort();
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_PROC_NOT_FOUND);
-    ExpectMentions(error.what(),
-                   {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
-                    "the library " + Utf8(ProgramFolder() / kPortLibraryName) + " holds no Out32", "(error 127)",
-                    "Replace it with the inpout " + kPortLibraryName + " that exports Out32."});
+    EXPECT_EQ(error.remedy(), remedy::windows::ReplaceWithOut32(kPortLibraryName));
+    ExpectMentions(error.what(), {DescribeAddress(888), Utf8(ProgramFolder() / kPortLibraryName), "(error 127)"});
 }
 
 // A failed binding must not leave a half-bound port that a retry would call through.

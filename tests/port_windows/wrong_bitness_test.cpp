@@ -13,10 +13,8 @@ TEST(WindowsPortWithALibraryOfTheOtherBitness, TheStartUpWriteAsksForOneOfThisBi
     auto port = MakeHardwarePort();
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_BAD_EXE_FORMAT);
-    ExpectMentions(error.what(),
-                   {"I/O port 888 (0x378): " + kPortLibraryName + ": ",
-                    "the library is built for another bitness than this " + kBitness + " program", "(error 193)",
-                    "Put the " + kBitness + " " + kPortLibraryName + " in " + Utf8(ProgramFolder()) + "."});
+    EXPECT_EQ(error.remedy(), remedy::windows::PutTheRightBitness(kBitness, kPortLibraryName, Utf8(ProgramFolder())));
+    ExpectMentions(error.what(), {DescribeAddress(888), kPortLibraryName, "(error 193)"});
     // The system's text names the file through an insert, which must not show raw.
     EXPECT_EQ(std::string(error.what()).find("%1"), std::string::npos) << error.what();
     EXPECT_FALSE(PortLibraryLoaded());

@@ -147,7 +147,7 @@ TEST(Form1WindowLayout, ControlsAndFontsFollowTheTableAtEachDpi) {
 struct NativeControl {
     const char* name;
     const wchar_t* type;
-    const char* text;
+    std::string_view text;
     LONG_PTR style;      // all of these bits
     LONG_PTR notStyle;   // none of these
 };
@@ -155,11 +155,11 @@ struct NativeControl {
 TEST(Form1WindowLayout, NativeControlsStackedInCreationOrder) {
     Form f;
     const std::vector<NativeControl> controls = {
-        {"Command1", L"Button", "סע", WS_TABSTOP, BS_DEFPUSHBUTTON},
+        {"Command1", L"Button", layout::ControlNamed("Command1").text, WS_TABSTOP, BS_DEFPUSHBUTTON},
         {"Text1", L"Edit", "360", WS_TABSTOP, ES_RIGHT | ES_CENTER},
-        {"Label3", L"Static", ":כיוון המנוע עכשיו", SS_NOPREFIX, WS_TABSTOP | SS_RIGHT | SS_CENTER},
+        {"Label3", L"Static", layout::ControlNamed("Label3").text, SS_NOPREFIX, WS_TABSTOP | SS_RIGHT | SS_CENTER},
         {"Label2", L"Static", "0", SS_NOPREFIX, WS_TABSTOP | SS_RIGHT | SS_CENTER},
-        {"Label1", L"Static", ":זוית במעלות", SS_NOPREFIX, WS_TABSTOP | SS_RIGHT | SS_CENTER},
+        {"Label1", L"Static", layout::ControlNamed("Label1").text, SS_NOPREFIX, WS_TABSTOP | SS_RIGHT | SS_CENTER},
     };
     for (const NativeControl& c : controls) {
         SCOPED_TRACE(c.name);

@@ -6,7 +6,7 @@
 #     the program is of the prefix's bitness;
 #   - starts it without a port library: an error box, no Form1, status 1;
 #   - puts the recording stand-in port library beside it, types 90 in the entry and
-#     clicks the start button: the port gets 0, then 6 12 9 3 three times; the needle
+#     presses the start button: the port gets 0, then 6 12 9 3 three times; the needle
 #     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
 #     360 takes 48 ticks whose mean interval is the tick period within 3%, none shorter
 #     than half of it (what stays true on a busy machine; the distribution is printed);
@@ -42,9 +42,7 @@ done
 library=$(basename "$stand_in")
 
 app_pid=""
-wine_env "$work/prefix"
 export WINEARCH=$arch
-wineserver=$(dirname "$loader")/wineserver
 running() { kill -0 "$app_pid" 2>/dev/null; }
 # Sets `status` to the exit status of the program started last, once it has ended
 # within `seconds`.
@@ -64,12 +62,7 @@ pe_arch() {
 }
 
 start_xvfb
-mkdir -p "$WINEPREFIX"
-# The server and the session's own programs start here, with their output on
-# /dev/null: started by a program below, they would keep its log files open.
-"$wineserver" -p </dev/null >/dev/null 2>&1 || fail "$wineserver could not start for $WINEPREFIX"
-at_exit "$wineserver" -k
-"$loader" wineboot </dev/null >/dev/null 2>&1 || fail "wineboot could not set up $WINEPREFIX"
+start_wine "$work/prefix" "$loader"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\stepdial'
 substitutes_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
@@ -164,7 +157,8 @@ xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Retur
 wait_for_exit 10
 [ "$status" = 1 ] || fail "status $status after the start-up error, not 1"
 grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/nolib.err" || fail "no port error on standard error"
-grep -qF "Put $library in $windows_folder." "$work/nolib.err" || fail "the error does not say where $library goes"
+grep -qF "(error 126)" "$work/nolib.err" || fail "the error does not say $library was not found"
+grep -qF "$windows_folder" "$work/nolib.err" || fail "the error does not name $windows_folder, where $library goes"
 echo "without $library: error box, status 1"
 
 # With the stand-in: the operator's moves, as the port sees them.
@@ -196,11 +190,11 @@ xdotool windowfocus --sync "$form"
 # The entry has the focus: select its text, type over it.
 xdotool key --clearmodifiers End shift+Home
 xdotool type --delay 50 90
-# Command1: 120, 120, 615 x 375 twips, at 96 dpi 8, 8, 41 x 25 pixels.
-xdotool mousemove --window "$form" 28 20 click 1
+# Tab moves on to the start button; Space presses it.
+xdotool key --clearmodifiers Tab space
 move_writes 2 12
 [ "$(values_from 1)" = "$(at888 0 $(repeat 3 6 12 9 3))" ] || fail "the port got: $(values_from 1)"
-echo "typed 90, clicked: the port got 0, then 6 12 9 3 three times"
+echo "typed 90, Tab, Space: the port got 0, then 6 12 9 3 three times"
 ink_at 113 190 || fail "no needle below the pivot at 90 degrees"
 ink_at 170 133 && fail "the needle at 0 degrees was not erased"
 [ -z "$screenshot" ] || cp "$work/form.png" "$screenshot"
@@ -219,7 +213,7 @@ echo "typed 0, Enter: nothing; Tab, Space: back to 0"
 # A whole turn, its cadence measured from the stand-in's time stamps.
 xdotool key --clearmodifiers shift+Tab
 xdotool type --delay 50 360
-xdotool mousemove --window "$form" 28 20 click 1
+xdotool key --clearmodifiers Tab space
 move_writes 26 48
 [ "$(values_from 26)" = "$(at888 $(repeat 12 6 12 9 3))" ] || fail "to 360, the port got: $(values_from 26)"
 cadence=$(tail -n +26 "$record" | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py")
