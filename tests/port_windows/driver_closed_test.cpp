@@ -1,8 +1,6 @@
 // Runs from a folder whose port library says its kernel driver is not open.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "motor/hardware_port.h"
 #include "tests/port_windows/windows_port_test_support.h"
 
@@ -15,7 +13,7 @@ TEST(WindowsPortWithItsDriverClosed, TheStartUpWriteIsRefusedWithTheRemedy) {
     auto port = MakeHardwarePort();
     const PortError error = FirstWriteError(*port);
     EXPECT_EQ(error.code().value(), ERROR_SERVICE_NOT_ACTIVE);
-    ExpectMentions(error.what(), {std::string(remedy::kOpenThePortDriver)});
+    EXPECT_EQ(error.remedy(), remedy::windows::kOpenThePortDriver);
     EXPECT_FALSE(PortLibraryLoaded());
 }
 
