@@ -140,7 +140,7 @@ TEST_P(Form1Failure, ReportsOnceStopsTheTimerAndRunsNothingAfter) {
     const std::string stderrText = ::testing::internal::GetCapturedStderr();
 
     ASSERT_EQ(controls.reports.size(), 1u);
-    EXPECT_NE(controls.reports[0].find("888 (0x378)"), std::string::npos) << controls.reports[0];
+    EXPECT_NE(controls.reports[0].find(DescribeAddress(kDataRegister)), std::string::npos) << controls.reports[0];
     EXPECT_EQ(stderrText, "stepdial: " + controls.reports[0] + "\n");
     EXPECT_TRUE(form.Failed());
     EXPECT_EQ(form.ExitStatus(), 1);

@@ -55,8 +55,7 @@
 namespace stepdial {
 namespace {
 
-constexpr std::uint16_t kDataRegister = 0x378;
-constexpr std::uint16_t kControlRegister = 0x37a;
+constexpr std::uint16_t kControlRegister = kDataRegister + 2;
 // LPT2, a port the motor is not on: it must never be written.
 constexpr std::uint16_t kOtherDataRegister = 0x278;
 // Control bit 5 turns the data lines into inputs on a bidirectional port; 0x0c is the
@@ -200,8 +199,8 @@ void CheckNoPortFails() {
         std::printf("     message: %s\n", message.c_str());
         Check(e.code() == std::errc::no_such_device, "the failure's code is \"" + e.code().message() + "\"");
         Check(e.remedy() == remedy::kEnableThePort, "the remedy is to enable the port in the BIOS setup");
-        for (const char* part : {"888 (0x378)", "direct port I/O"}) {
-            Check(message.find(part) != std::string::npos, std::string("the message names \"") + part + "\"");
+        for (const std::string& part : {DescribeAddress(kDataRegister), std::string("direct port I/O")}) {
+            Check(Holds(message, part), "the message names \"" + part + "\"");
         }
     }
 }
@@ -224,8 +223,9 @@ void CheckInputLinesFail() {
         std::printf("     message: %s\n", message.c_str());
         Check(e.code() == std::errc::io_error, "the failure's code is \"" + e.code().message() + "\"");
         Check(e.remedy() == remedy::SetTheLinesBack(), "the remedy is to load the drivers, which set the lines back");
-        for (const char* part : {"888 (0x378)", "direct port I/O", "890 (0x37a)"}) {
-            Check(Holds(message, part), std::string("the message names \"") + part + "\"");
+        for (const std::string& part :
+             {DescribeAddress(kDataRegister), std::string("direct port I/O"), DescribeAddress(kControlRegister)}) {
+            Check(Holds(message, part), "the message names \"" + part + "\"");
         }
     }
     Check(::inb(kControlRegister) == control, "the control register was left as it was: reads " +
@@ -381,7 +381,7 @@ int RunSecond(const std::string& firstKind, const std::string& firstPid) {
         std::printf("     message: %s\n", message.c_str());
         Check(e.code() == std::errc::device_or_resource_busy, name + "the code is \"" + e.code().message() + "\"");
         Check(e.remedy() == remedy::kCloseTheOther, name + "the remedy is to close the other program");
-        std::vector<std::string> parts{"888 (0x378)", "/dev/parport0"};
+        std::vector<std::string> parts{DescribeAddress(kDataRegister), "/dev/parport0"};
         if (firstKind == "stepdial") {
             parts.push_back("(PID " + firstPid + ", port_check) that holds /dev/parport0");
         } else {

@@ -156,7 +156,7 @@ TEST(SteppingController, APortFailingAtStartUpLeavesTheMotorUnset) {
         controller.ResetMotor();
         FAIL() << "ResetMotor did not report the failed write";
     } catch (const PortError& e) {
-        EXPECT_NE(std::string(e.what()).find("888 (0x378)"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(DescribeAddress(kDataRegister)), std::string::npos) << e.what();
     }
     EXPECT_THROW(controller.StepAngle(), std::logic_error);
 }

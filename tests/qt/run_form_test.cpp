@@ -54,7 +54,7 @@ TEST(RunForm1, APortThatCannotBeBoundIsReportedBeforeTheWindowShows) {
     EXPECT_FALSE(shown);
     ASSERT_EQ(watcher.texts.size(), 1u);
     EXPECT_EQ(watcher.icon, QMessageBox::Critical);
-    EXPECT_TRUE(watcher.texts[0].contains(QStringLiteral("888 (0x378)"))) << watcher.texts[0].toStdString();
+    EXPECT_TRUE(watcher.texts[0].contains(QString::fromStdString(DescribeAddress(kDataRegister)))) << watcher.texts[0].toStdString();
     EXPECT_TRUE(watcher.visibleBeside.isEmpty()) << watcher.visibleBeside.join(u',').toStdString();
     EXPECT_NE(stderrText.find(watcher.texts[0].toStdString()), std::string::npos) << stderrText;
 }
@@ -71,7 +71,7 @@ TEST(RunForm1, AWriteFailingMidMoveEndsTheProgramWithStatus1) {
 
     EXPECT_EQ(status, 1);
     ASSERT_EQ(watcher.texts.size(), 1u);
-    EXPECT_TRUE(watcher.texts[0].contains(QStringLiteral("888 (0x378)")));
+    EXPECT_TRUE(watcher.texts[0].contains(QString::fromStdString(DescribeAddress(kDataRegister))));
     EXPECT_TRUE(watcher.visibleBeside.contains(QStringLiteral("Form1")));
     EXPECT_NE(stderrText.find(watcher.texts[0].toStdString()), std::string::npos) << stderrText;
     EXPECT_EQ(port.Values(), (std::vector<std::uint8_t>{0, 6, 12, 9})) << "no tick after the failure";

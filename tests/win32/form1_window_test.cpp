@@ -288,7 +288,7 @@ TEST(Form1WindowEnd, APortFailingAtStartUpIsReportedWithNoWindowShown) {
     EXPECT_FALSE(f.window.Form().Load());
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0].owner, nullptr);
-    EXPECT_NE(f.boxes[0].message.find(L"888 (0x378)"), std::wstring::npos) << Utf8(f.boxes[0].message);
+    EXPECT_NE(f.boxes[0].message.find(Wide(DescribeAddress(kDataRegister))), std::wstring::npos) << Utf8(f.boxes[0].message);
     EXPECT_FALSE(::IsWindowVisible(f.window.Hwnd()));
     EXPECT_FALSE(f.window.Timer1().Enabled());
     MSG quit;
@@ -305,7 +305,7 @@ TEST(Form1WindowEnd, APortFailingMidMoveIsReportedOverTheWindowAndEndsTheLoopWit
     EXPECT_EQ(Pump(f.window), 1);
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0].owner, f.window.Hwnd());
-    EXPECT_NE(f.boxes[0].message.find(L"888 (0x378)"), std::wstring::npos) << Utf8(f.boxes[0].message);
+    EXPECT_NE(f.boxes[0].message.find(Wide(DescribeAddress(kDataRegister))), std::wstring::npos) << Utf8(f.boxes[0].message);
     EXPECT_EQ(f.port.Values(), (std::vector<std::uint8_t>{0, 6, 12}));
     EXPECT_EQ(TextOf(f.Control("Label2")), L"15") << "the readout shows the last tick that completed";
     EXPECT_FALSE(f.window.Timer1().Enabled());
