@@ -15,9 +15,12 @@ std::string DescribeAddress(std::uint16_t address) {
 
 PortError::PortError(std::error_code code, std::uint16_t address, std::string_view device,
                      std::string_view failure, std::string_view remedy)
+    : PortError(code, "I/O port " + DescribeAddress(address) + ": " + std::string(device), failure, remedy) {}
+
+PortError::PortError(std::error_code code, std::string_view device, std::string_view failure,
+                     std::string_view remedy)
     : std::system_error(code),
-      message_("I/O port " + DescribeAddress(address) + ": " + std::string(device) + ": " +
-               std::string(failure) + ": " + code.message() + "."),
+      message_(std::string(device) + ": " + std::string(failure) + ": " + code.message() + "."),
       remedy_(remedy) {
     if (!remedy.empty()) message_ += " " + std::string(remedy);
 }

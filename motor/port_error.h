@@ -18,6 +18,8 @@ class PortError : public std::system_error {
 public:
     PortError(std::error_code code, std::uint16_t address, std::string_view device,
               std::string_view failure, std::string_view remedy);
+    // The same for an output that has no I/O address (a USB board): `device` names it.
+    PortError(std::error_code code, std::string_view device, std::string_view failure, std::string_view remedy);
 
     const char* what() const noexcept override { return message_.c_str(); }
     // What the operator can do, as the end of what() says it; empty when nothing is known.
@@ -131,6 +133,24 @@ std::string UnnamedGroup(std::string_view node, std::string_view group);
 std::string AclRefusesUser(std::string_view node);
 // A symbolic link to nothing.
 std::string DanglingLink(std::string_view node, std::string_view target);
+
+// A USB board in bit-bang mode, chosen by the operator.
+namespace usb {
+inline constexpr std::string_view kPlugInOrChoose =
+    "Plug in the board, or choose another port in stepdial's settings (stepdial --settings).";
+inline constexpr std::string_view kCloseTheOther =
+    "Close the other program that has the board open (a serial terminal, another stepdial), then start "
+    "again.";
+// A write that fails mid-move: the board went away, and with it the count of steps.
+inline constexpr std::string_view kPlugBackIn =
+    "Check that the board is still plugged in; the motor's position is lost, so start again with the shaft "
+    "where 0 should be.";
+// Windows: the D2XX library comes with FTDI's driver, which Windows Update installs for a
+// plugged-in board.
+inline constexpr std::string_view kInstallFtdiDriver =
+    "FTDI's driver is not installed: plug the board in and let Windows Update install its driver, or install "
+    "FTDI's D2XX driver (FTDI's website, Drivers, D2XX), which puts ftd2xx.dll in System32.";
+}  // namespace usb
 
 // The step timer: the system has run out of timers or handles, which other programs hold.
 inline constexpr std::string_view kCloseOtherPrograms = "close other programs, then start again";

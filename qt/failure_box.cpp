@@ -1,7 +1,9 @@
 #include "qt/failure_box.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
+#include "core/port_settings.h"
 #include "qt/native_window_gone.h"
 
 namespace stepdial::qt {
@@ -26,5 +28,14 @@ protected:
 }  // namespace
 
 void ShowCriticalBox(const QString& message) { CriticalBox(message).exec(); }
+
+StartUpAnswer AskAfterStartUpFailure(const QString& message) {
+    CriticalBox box(message);
+    const auto& text = settings_text::kChooseAnotherPort;
+    QAbstractButton* choose = box.addButton(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                                            QMessageBox::ActionRole);
+    box.exec();
+    return box.clickedButton() == choose ? StartUpAnswer::ChooseAnotherPort : StartUpAnswer::Close;
+}
 
 }  // namespace stepdial::qt

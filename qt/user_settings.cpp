@@ -1,0 +1,19 @@
+#include "qt/user_settings.h"
+
+namespace stepdial::qt {
+
+UserSettings::UserSettings()
+    : settings_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("stepdial"),
+                QStringLiteral("stepdial")) {}
+
+std::string UserSettings::Read(const std::string& key) const {
+    return settings_.value(QString::fromStdString(key)).toString().toStdString();
+}
+
+void UserSettings::Write(const std::string& key, const std::string& value) {
+    settings_.setValue(QString::fromStdString(key), QString::fromStdString(value));
+    // At once: "used at the next start" must hold even when this process is killed.
+    settings_.sync();
+}
+
+}  // namespace stepdial::qt
