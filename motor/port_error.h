@@ -138,18 +138,20 @@ std::string DanglingLink(std::string_view node, std::string_view target);
 namespace usb {
 inline constexpr std::string_view kPlugInOrChoose =
     "Plug in the board, or choose another port in stepdial's settings (stepdial --settings).";
-inline constexpr std::string_view kCloseTheOther =
+inline constexpr std::string_view kCloseTheBoardsHolder =
     "Close the other program that has the board open (a serial terminal, another stepdial), then start "
     "again.";
 // A write that fails mid-move: the board went away, and with it the count of steps.
-inline constexpr std::string_view kPlugBackIn =
+inline constexpr std::string_view kPlugTheBoardBackIn =
     "Check that the board is still plugged in; the motor's position is lost, so start again with the shaft "
     "where 0 should be.";
-// Windows: the D2XX library comes with FTDI's driver, which Windows Update installs for a
-// plugged-in board.
+namespace windows {
+// The D2XX library comes with FTDI's driver, which Windows Update installs for a plugged-in
+// board.
 inline constexpr std::string_view kInstallFtdiDriver =
     "FTDI's driver is not installed: plug the board in and let Windows Update install its driver, or install "
     "FTDI's D2XX driver (FTDI's website, Drivers, D2XX), which puts ftd2xx.dll in System32.";
+}  // namespace windows
 }  // namespace usb
 
 // The step timer: the system has run out of timers or handles, which other programs hold.
