@@ -141,6 +141,9 @@ inline constexpr std::string_view kPlugInOrChoose =
 inline constexpr std::string_view kCloseTheBoardsHolder =
     "Close the other program that has the board open (a serial terminal, another stepdial), then start "
     "again.";
+inline constexpr std::string_view kChooseABitBangBoard =
+    "Choose a board whose chip has a bit-bang mode (FT232R, FT231X, FT232H, or channel A of an FT2232H or "
+    "FT4232H).";
 // A write that fails mid-move: the board went away, and with it the count of steps.
 inline constexpr std::string_view kPlugTheBoardBackIn =
     "Check that the board is still plugged in; the motor's position is lost, so start again with the shaft "

@@ -6,6 +6,7 @@
 #include "motor/port_error.h"
 #include "motor/port_windows.h"
 #include "motor/utf16.h"
+#include "motor/windows_error.h"
 
 namespace stepdial {
 namespace {
@@ -26,28 +27,8 @@ using Out32Function = void(__stdcall*)(short, short);
 // without it, so the dial would turn while the motor stands still.
 using DriverOpenFunction = BOOL(__stdcall*)();
 
-// Windows' own text for an error code, as FormatMessage gives it.
-class WindowsErrorCategory : public std::error_category {
-public:
-    const char* name() const noexcept override { return "windows"; }
-    std::string message(int code) const override {
-        char* text = nullptr;
-        const DWORD length = ::FormatMessageA(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-            nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-        std::string result = length ? std::string(text, length) : "Windows error " + std::to_string(code);
-        ::LocalFree(text);
-        while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
-            result.pop_back();
-        // Some texts name the file as an insert ("%1 is not a valid Win32 application").
-        if (const auto insert = result.find("%1"); insert != std::string::npos)
-            result.replace(insert, 2, kLibraryName);
-        return result + " (error " + std::to_string(code) + ")";
-    }
-};
-
 std::error_code WindowsError(DWORD code) {
-    static const WindowsErrorCategory category;
+    static const WindowsErrorCategory category(kLibraryName);
     return {static_cast<int>(code), category};
 }
 

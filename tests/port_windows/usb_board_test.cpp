@@ -1,0 +1,112 @@
+// Runs with the stand-in D2XX library copied into the system folder for each test, where
+// FTDI's driver puts the real one.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "motor/stepping_controller.h"
+#include "ports/port_choice.h"
+#include "tests/port_windows/windows_port_test_support.h"
+
+namespace stepdial::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::filesystem::path SystemCopy() {
+    wchar_t folder[MAX_PATH];
+    ::GetSystemDirectoryW(folder, MAX_PATH);
+    return std::filesystem::path(folder) / "ftd2xx.dll";
+}
+
+class UsbBoardThroughD2xx : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy_file(ProgramFolder() / "stand_in" / "ftd2xx.dll", SystemCopy(),
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(record_);
+        ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_RECORD", record_.wstring().c_str());
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_FAIL", nullptr);
+        std::filesystem::remove(SystemCopy());
+        std::filesystem::remove(record_);
+    }
+    // What the library was asked, without the times of the writes.
+    Lines Record() const {
+        Lines lines;
+        std::ifstream in(record_);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line.starts_with("write ") ? line.substr(0, line.rfind(' ')) : line);
+        return lines;
+    }
+
+    const std::filesystem::path record_ =
+        std::filesystem::temp_directory_path() / ("ftdi-" + std::to_string(::GetCurrentProcessId()) + ".txt");
+};
+
+TEST_F(UsbBoardThroughD2xx, TheBoardIsListedByDescriptionSerialAndLocation) {
+    const auto boards = ListUsbBoards();
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_EQ(boards[0].description, "FT232R USB UART");
+    EXPECT_EQ(boards[0].serial, "STEP0001");
+    EXPECT_EQ(boards[0].busPlace, "0x21");
+}
+
+TEST_F(UsbBoardThroughD2xx, WholeMovesReachD0ToD3InBitBangModeAndNothingAtTheEnd) {
+    for (const auto& [choice, opened] : {std::pair{UsbBoardChoice{"STEP0001", ""}, "open STEP0001"},
+                                         std::pair{UsbBoardChoice{"", "0x21"}, "open 33"}}) {
+        std::filesystem::remove(record_);
+        {
+            auto port = MakeUsbBoardPort(choice);
+            SteppingController controller(*port);
+            EXPECT_TRUE(Record().empty()) << "opened before the first write";
+            controller.ResetMotor();
+            for (const char* angle : {"30", "30", "30", "30", "0", "0", "0", "0"})
+                controller.StepMotor(angle);
+        }
+        Lines expected = {opened, "bitmode 15 1"};
+        for (int byte : {0, 6, 12, 9, 3, 9, 12, 6, 3}) expected.push_back("write " + std::to_string(byte));
+        expected.push_back("close");
+        EXPECT_EQ(Record(), expected);
+    }
+}
+
+TEST_F(UsbBoardThroughD2xx, EachFailureNamesTheBoardAndSaysWhatToDo) {
+    struct Case {
+        const wchar_t* fail;
+        UsbBoardChoice choice;
+        std::int64_t stepsDone;
+        std::string_view remedy;
+        std::string status;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, {"NOSUCH1", ""}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
+        {nullptr, {"", "0x99"}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
+        {L"held", {"STEP0001", ""}, 0, remedy::usb::kCloseTheBoardsHolder, "FT_DEVICE_NOT_OPENED"},
+        {L"unplug-after-3", {"STEP0001", ""}, 2, remedy::usb::kPlugTheBoardBackIn, "FT_IO_ERROR"},
+    };
+    for (const auto& c : cases) {
+        ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_FAIL", c.fail);
+        auto port = MakeUsbBoardPort(c.choice);
+        SteppingController controller(*port);
+        try {
+            controller.ResetMotor();
+            for (int tick = 0; tick < 10; ++tick) controller.StepMotor("90");
+            ADD_FAILURE() << c.status << ": no failure";
+        } catch (const PortError& e) {
+            EXPECT_EQ(e.remedy(), c.remedy);
+            ExpectMentions(e.what(), {DescribeBoardChoice(c.choice), c.status});
+        }
+        if (c.stepsDone) {
+            EXPECT_EQ(controller.CurrentStep(), c.stepsDone) << "a step that never reached the lines";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace stepdial::testing
