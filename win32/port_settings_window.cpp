@@ -55,15 +55,15 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 bool ShowPortSettings(PortSettings& settings, HWND owner) {
-    DialogTemplate design(Wide(settings_text::kTitle), 300, 150);
+    DialogTemplate design(Wide(settings_text::kTitle), 300, 160);
     design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 7, 293, 17},
                Wide(settings_text::kPortListLabel));
     design.Add(kPortList, DialogTemplate::kListBox,
                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, {7, 18, 293, 98},
                L"");
-    design.Add(kNote, DialogTemplate::kStatic, SS_LEFT, {7, 102, 293, 124}, L"");
-    design.Add(IDOK, DialogTemplate::kButton, BS_DEFPUSHBUTTON | WS_TABSTOP, {189, 129, 239, 143}, L"OK");
-    design.Add(IDCANCEL, DialogTemplate::kButton, BS_PUSHBUTTON | WS_TABSTOP, {243, 129, 293, 143},
+    design.Add(kNote, DialogTemplate::kStatic, SS_LEFT, {7, 102, 293, 134}, L"");
+    design.Add(IDOK, DialogTemplate::kButton, BS_DEFPUSHBUTTON | WS_TABSTOP, {189, 139, 239, 153}, L"OK");
+    design.Add(IDCANCEL, DialogTemplate::kButton, BS_PUSHBUTTON | WS_TABSTOP, {243, 139, 293, 153},
                L"Cancel");
     return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), design.Get(), owner, &Procedure,
                                      reinterpret_cast<LPARAM>(&settings)) == IDOK;

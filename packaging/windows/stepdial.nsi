@@ -62,7 +62,9 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright ${PUBLISHER}"
 which does not come with it.$\r$\n$\r$\nPut $Library in $INSTDIR, \
 beside stepdial.exe, before you start stepdial.$\r$\n$\r$\nThe library writes to the port at \
 address 378 (hex). A plug-in PCI or PCIe parallel card sits elsewhere: set its LPT address to 378 \
-in the card driver's settings (Device Manager, the port's Properties), where the card allows it."
+in the card driver's settings (Device Manager, the port's Properties), where the card allows it.\
+$\r$\n$\r$\nWithout a parallel port, choose a USB board with an FTDI chip under \
+$\"stepdial settings$\" in the Start menu; its library comes with FTDI's driver from Windows Update."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the folder for $Library"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -263,6 +265,7 @@ Function .onInstFailed
   SetErrorLevel ${EXIT_FAILED}
   ${If} $Fresh = 1
     Delete "$SMPROGRAMS\stepdial.lnk"
+    Delete "$SMPROGRAMS\stepdial settings.lnk"
     Delete "$INSTDIR\stepdial.exe"
     Delete "$INSTDIR\fonts-licence.txt"
     Delete "$INSTDIR\uninstall.exe"
@@ -318,6 +321,8 @@ Section "stepdial"
   !insertmacro FAIL_ON_ERRORS "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\stepdial.lnk" "$INSTDIR\stepdial.exe"
   !insertmacro FAIL_ON_ERRORS "$SMPROGRAMS\stepdial.lnk"
+  CreateShortcut "$SMPROGRAMS\stepdial settings.lnk" "$INSTDIR\stepdial.exe" "--settings"
+  !insertmacro FAIL_ON_ERRORS "$SMPROGRAMS\stepdial settings.lnk"
   Call InstallDavid
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "stepdial"
@@ -384,6 +389,7 @@ Section "Uninstall"
   Delete "$INSTDIR\stepdial.exe"
   Delete "$INSTDIR\fonts-licence.txt"
   Delete "$SMPROGRAMS\stepdial.lnk"
+  Delete "$SMPROGRAMS\stepdial settings.lnk"
   ; What could not be removed stays registered, with the uninstaller to try again.
   ${If} ${Errors}
     SetErrorLevel ${EXIT_FAILED}

@@ -3,6 +3,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/chosen_port_start.h"
@@ -86,65 +87,38 @@ TEST(PortSettings, AChosenBoardThatIsNotPluggedInKeepsItsRowAndTheUsbProblemIsSh
     EXPECT_EQ(settings.Note(), "ftd2xx.dll: not loadable");
 }
 
-// Plays the front end: each run of Form1 fails at start-up or not, and the operator answers.
-struct FrontEnd {
-    MemoryStore store;
-    std::vector<PortChoice> opened;
-    std::vector<StartUpAnswer> answers;  // one per run, taken from the front
-    std::vector<bool> windowOks;
-    std::vector<std::string> startUpFailures;
-
-    int Start() {
-        return StartOnChosenPort(store, {[this](const PortChoice& choice) -> std::unique_ptr<Port> {
-                                             opened.push_back(choice);
-                                             if (choice.output == Output::UsbBoard)
-                                                 throw std::runtime_error(DescribeBoardChoice(choice.board));
-                                             return std::make_unique<testing::RecordingPort>();
-                                         },
-                                         [this](Port& port, StartUpAnswer& answer) {
-                                             try {
-                                                 port.Write(kDataRegister, 0);
-                                             } catch (const std::exception& e) {
-                                                 startUpFailures.push_back(e.what());
-                                                 answer = answers.at(startUpFailures.size() - 1);
-                                                 return kFailureStatus;
-                                             }
-                                             return 0;
-                                         },
-                                         [this] {
-                                             const bool ok = windowOks.at(0);
-                                             windowOks.erase(windowOks.begin());
-                                             if (ok) SavePortChoice(store, {});
-                                             return ok;
-                                         }});
-    }
-};
-
-TEST(StartOnChosenPort, APortThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStartsAgain) {
-    struct Case {
-        std::vector<StartUpAnswer> answers;
-        std::vector<bool> windowOks;
-        int status;
-        std::size_t runs;
+TEST(StartOnChosenPort, ABoardThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStartsAgain) {
+    // The operator's answer to the box, whether the window ends with OK, and what follows.
+    const std::vector<std::tuple<StartUpAnswer, bool, int, std::vector<PortChoice>>> cases = {
+        {StartUpAnswer::Close, true, kFailureStatus, {kBySerial}},
+        {StartUpAnswer::ChooseAnotherPort, false, kFailureStatus, {kBySerial}},
+        {StartUpAnswer::ChooseAnotherPort, true, 0, {kBySerial, {}}},
     };
-    const std::vector<Case> cases = {
-        {{StartUpAnswer::Close}, {}, kFailureStatus, 1},
-        {{StartUpAnswer::ChooseAnotherPort}, {false}, kFailureStatus, 1},
-        {{StartUpAnswer::ChooseAnotherPort}, {true}, 0, 2},
-    };
-    for (const auto& c : cases) {
-        FrontEnd frontEnd;
-        SavePortChoice(frontEnd.store, kBySerial);
-        frontEnd.answers = c.answers;
-        frontEnd.windowOks = c.windowOks;
-        EXPECT_EQ(frontEnd.Start(), c.status);
-        ASSERT_EQ(frontEnd.opened.size(), c.runs);
-        EXPECT_EQ(frontEnd.opened[0], kBySerial);
-        if (c.runs == 2) {
-            EXPECT_EQ(frontEnd.opened[1], PortChoice{});
-        }
-        ASSERT_EQ(frontEnd.startUpFailures.size(), 1u);
-        EXPECT_EQ(frontEnd.startUpFailures[0], DescribeBoardChoice(kBySerial.board));
+    for (const auto& [answer, ok, status, runs] : cases) {
+        MemoryStore store;
+        SavePortChoice(store, kBySerial);
+        std::vector<PortChoice> opened;
+        std::vector<std::string> failures;
+        const auto open = [&](const PortChoice& choice) -> std::unique_ptr<Port> {
+            opened.push_back(choice);
+            if (choice.output == Output::UsbBoard)
+                throw std::runtime_error(DescribeBoardChoice(choice.board));
+            return std::make_unique<testing::RecordingPort>();
+        };
+        const auto runForm1 = [&](Port& port, StartUpAnswer& given) {
+            try {
+                port.Write(kDataRegister, 0);
+                return 0;
+            } catch (const std::exception& e) {
+                failures.push_back(e.what());
+                given = answer;
+                return kFailureStatus;
+            }
+        };
+        const auto window = [&, ok = ok] { return ok && (SavePortChoice(store, {}), true); };
+        EXPECT_EQ(StartOnChosenPort(store, {open, runForm1, window}), status);
+        EXPECT_EQ(opened, runs);
+        EXPECT_EQ(failures, std::vector<std::string>{DescribeBoardChoice(kBySerial.board)});
     }
 }
 

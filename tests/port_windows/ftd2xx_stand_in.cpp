@@ -22,23 +22,20 @@ int handle = 1;
 std::string Env(const char* name) {
     char value[MAX_PATH] = {};
     const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
-    return length && length < MAX_PATH ? value : "";
+    return length < MAX_PATH ? value : "";
 }
 
+// Opened and closed per call: a test reads exactly what arrived, even if the program dies.
 void Record(const std::string& line) {
-    // Opened and closed per call: a test reads exactly what arrived.
     if (std::FILE* record = std::fopen(Env("STEPDIAL_TEST_FTDI_RECORD").c_str(), "a")) {
-        std::fprintf(record, "%s\n", line.c_str());
+        LARGE_INTEGER now, frequency;
+        ::QueryPerformanceCounter(&now);
+        ::QueryPerformanceFrequency(&frequency);
+        std::fprintf(record, "%s %lld\n", line.c_str(),
+                     now.QuadPart / frequency.QuadPart * 1'000'000 +
+                         now.QuadPart % frequency.QuadPart * 1'000'000 / frequency.QuadPart);
         std::fclose(record);
     }
-}
-
-long long Microseconds() {
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return now.QuadPart / frequency.QuadPart * 1'000'000 +
-           now.QuadPart % frequency.QuadPart * 1'000'000 / frequency.QuadPart;
 }
 
 bool Held() { return Env("STEPDIAL_TEST_FTDI_FAIL") == "held"; }
@@ -52,11 +49,10 @@ __declspec(dllexport) ULONG WINAPI FT_CreateDeviceInfoList(DWORD* count) {
     return kOk;
 }
 
+// An open board's strings are hidden from other processes, as the real library hides them.
 __declspec(dllexport) ULONG WINAPI
     FT_GetDeviceInfoDetail(DWORD index, DWORD* flags, DWORD* type, DWORD* id, DWORD* location, char* serial,
                            char* description, void** handleOut) {
-    if (index != 0) return kDeviceNotFound;
-    // An open board's strings are hidden from other processes.
     *flags = Held() ? 1 : 0;
     *type = 5;  // FT_DEVICE_232R
     *id = 0x04036001;
@@ -64,18 +60,16 @@ __declspec(dllexport) ULONG WINAPI
     std::strcpy(serial, Held() ? "" : kSerial);
     std::strcpy(description, Held() ? "" : "FT232R USB UART");
     *handleOut = nullptr;
-    return kOk;
+    return index == 0 ? kOk : kDeviceNotFound;
 }
 
 __declspec(dllexport) ULONG WINAPI FT_OpenEx(void* what, DWORD by, void** handleOut) {
-    const bool found = by == 1 ? std::strcmp(static_cast<const char*>(what), kSerial) == 0
-                               : by == 4 && reinterpret_cast<DWORD_PTR>(what) == kLocation;
-    Record("open " + (by == 1 ? std::string(static_cast<const char*>(what))
-                              : std::to_string(reinterpret_cast<DWORD_PTR>(what))));
-    if (!found) return kDeviceNotFound;
-    if (Held()) return kDeviceNotOpened;
+    const std::string asked =
+        by == 1 ? static_cast<const char*>(what) : std::to_string(reinterpret_cast<DWORD_PTR>(what));
+    Record("open " + asked);
+    if (asked != (by == 1 ? kSerial : std::to_string(kLocation))) return kDeviceNotFound;
     *handleOut = &handle;
-    return kOk;
+    return Held() ? kDeviceNotOpened : kOk;
 }
 
 __declspec(dllexport) ULONG WINAPI FT_SetBitMode(void*, UCHAR mask, UCHAR mode) {
@@ -85,15 +79,10 @@ __declspec(dllexport) ULONG WINAPI FT_SetBitMode(void*, UCHAR mask, UCHAR mode) 
 
 __declspec(dllexport) ULONG WINAPI FT_Write(void*, void* buffer, DWORD size, DWORD* written) {
     const std::string fail = Env("STEPDIAL_TEST_FTDI_FAIL");
-    if (fail.rfind("unplug-after-", 0) == 0 && writes >= std::atoi(fail.c_str() + 13)) {
-        *written = 0;
-        return kIoError;
-    }
-    ++writes;
-    for (DWORD i = 0; i < size; ++i)
-        Record("write " + std::to_string(static_cast<UCHAR*>(buffer)[i]) + " " +
-               std::to_string(Microseconds()));
-    *written = size;
+    *written = 0;
+    if (fail.rfind("unplug-after-", 0) == 0 && writes >= std::atoi(fail.c_str() + 13)) return kIoError;
+    for (++writes; *written < size; ++*written)
+        Record("write " + std::to_string(static_cast<UCHAR*>(buffer)[*written]));
     return kOk;
 }
 

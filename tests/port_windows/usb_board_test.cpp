@@ -1,5 +1,6 @@
-// Runs with the stand-in D2XX library copied into the system folder for each test, where
-// FTDI's driver puts the real one.
+// Runs with the stand-in D2XX library beside the program, where it must never be taken, and
+// for the tests of the fixture copied into the system folder, where FTDI's driver puts the
+// real one.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -26,7 +27,7 @@ std::filesystem::path SystemCopy() {
 class UsbBoardThroughD2xx : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy_file(ProgramFolder() / "stand_in" / "ftd2xx.dll", SystemCopy(),
+        std::filesystem::copy_file(ProgramFolder() / "ftd2xx.dll", SystemCopy(),
                                    std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(record_);
         ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_RECORD", record_.wstring().c_str());
@@ -36,12 +37,11 @@ protected:
         std::filesystem::remove(SystemCopy());
         std::filesystem::remove(record_);
     }
-    // What the library was asked, without the times of the writes.
+    // What the library was asked, without the times.
     Lines Record() const {
         Lines lines;
         std::ifstream in(record_);
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line.starts_with("write ") ? line.substr(0, line.rfind(' ')) : line);
+        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.rfind(' ')));
         return lines;
     }
 
@@ -106,6 +106,20 @@ TEST_F(UsbBoardThroughD2xx, EachFailureNamesTheBoardAndSaysWhatToDo) {
             EXPECT_EQ(controller.CurrentStep(), c.stepsDone) << "a step that never reached the lines";
         }
     }
+}
+
+TEST(UsbBoardWithoutFtdiDriver, ListingAndOpeningSayTheDriverIsMissingAndThePlantedCopyIsNotRun) {
+    std::filesystem::remove(SystemCopy());
+    try {
+        ListUsbBoards();
+        ADD_FAILURE() << "boards listed without the library";
+    } catch (const PortError& e) {
+        EXPECT_EQ(e.remedy(), remedy::usb::windows::kInstallFtdiDriver);
+        ExpectMentions(e.what(), {"ftd2xx.dll", "(error 126)"});
+    }
+    const PortError error = FirstWriteError(*MakeUsbBoardPort({"STEP0001", ""}));
+    EXPECT_EQ(error.remedy(), remedy::usb::windows::kInstallFtdiDriver);
+    EXPECT_EQ(::GetModuleHandleW(L"ftd2xx.dll"), nullptr);
 }
 
 }  // namespace
