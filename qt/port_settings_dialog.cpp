@@ -3,6 +3,9 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <exception>
+
+#include "qt/failure_box.h"
 
 namespace stepdial::qt {
 namespace {
@@ -40,9 +43,15 @@ PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
     list_->setFocus();
 }
 
+// A choice that cannot be saved is told, and the window stays open for another try or Cancel.
 void PortSettingsDialog::accept() {
     settings_.Select(static_cast<std::size_t>(list_->currentRow()));
-    settings_.Accept();
+    try {
+        settings_.Accept();
+    } catch (const std::exception& e) {
+        ShowCriticalBox(QString::fromStdString(e.what()));
+        return;
+    }
     QDialog::accept();
 }
 

@@ -1,5 +1,7 @@
 #include "qt/user_settings.h"
 
+#include <stdexcept>
+
 namespace stepdial::qt {
 
 UserSettings::UserSettings()
@@ -14,6 +16,10 @@ void UserSettings::Write(const std::string& key, const std::string& value) {
     settings_.setValue(QString::fromStdString(key), QString::fromStdString(value));
     // At once: "used at the next start" must hold even when this process is killed.
     settings_.sync();
+    // QSettings keeps no reason; the file's folder is where it fails (read-only, full, not ours).
+    if (settings_.status() != QSettings::NoError)
+        throw std::runtime_error("cannot save " + key + " in " + settings_.fileName().toStdString() +
+                                 ": check that its folder exists and that you may write there");
 }
 
 }  // namespace stepdial::qt

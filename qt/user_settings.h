@@ -14,6 +14,7 @@ public:
     UserSettings();
 
     std::string Read(const std::string& key) const override;
+    // Throws std::runtime_error when the file cannot be written.
     void Write(const std::string& key, const std::string& value) override;
 
 private:

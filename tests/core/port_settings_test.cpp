@@ -26,13 +26,8 @@ struct MemoryStore : SettingsStore {
 const PortChoice kBySerial{Output::UsbBoard, {"A50285BI", ""}};
 const PortChoice kByPlace{Output::UsbBoard, {"", "1-1.4"}};
 
-struct LoadCase {
-    std::map<std::string, std::string> saved;
-    PortChoice expected;
-};
-
 TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
-    const std::vector<LoadCase> cases = {
+    const std::vector<std::pair<std::map<std::string, std::string>, PortChoice>> cases = {
         {{}, {}},
         {{{key::kOutput, key::kUsbBoard}, {key::kSerial, "A50285BI"}, {key::kBusPlace, "1-1.4"}}, kBySerial},
         {{{key::kOutput, key::kUsbBoard}, {key::kBusPlace, "1-1.4"}}, kByPlace},
@@ -40,51 +35,35 @@ TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
         {{{key::kOutput, "usb"}, {key::kSerial, "A50285BI"}}, {}},
         {{{key::kOutput, key::kParallel}, {key::kSerial, "A50285BI"}}, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [saved, expected] : cases) {
         MemoryStore store;
-        store.values = c.saved;
-        EXPECT_EQ(LoadPortChoice(store), c.expected) << ::testing::PrintToString(c.saved);
-    }
-    for (const PortChoice& choice : {PortChoice{}, kBySerial, kByPlace}) {
-        MemoryStore store;
-        SavePortChoice(store, kBySerial);
-        SavePortChoice(store, choice);
-        EXPECT_EQ(LoadPortChoice(store), choice);
+        store.values = saved;
+        EXPECT_EQ(LoadPortChoice(store), expected) << ::testing::PrintToString(saved);
+        SavePortChoice(store, expected);
+        EXPECT_EQ(LoadPortChoice(store), expected);
     }
 }
 
-const PortSurvey kSurvey{{{"/dev/parport0", 0xd010, false}, {"/dev/parport1", 888, true}},
-                         {{"FT232R USB UART", "A50285BI", "1-1.4"}, {"FT231X USB UART", "", "1-2"}},
-                         ""};
-
-TEST(PortSettings, RowsNameTheDrivenParallelPortAndEveryBoardAndOkSavesTheSelectedOne) {
+TEST(PortSettings, RowsNameTheDrivenParallelPortEveryBoardAndAChosenOneNotPluggedInAndOkSavesTheSelectedOne) {
     MemoryStore store;
-    PortSettings settings(store, kSurvey);
-    const std::vector<std::string> texts = {"Parallel port /dev/parport1 at " + DescribeAddress(888) +
-                                                "; also found, not used: /dev/parport0 at " +
-                                                DescribeAddress(0xd010),
-                                            "USB board FT232R USB UART, serial A50285BI",
-                                            "USB board FT231X USB UART at USB 1-2"};
-    ASSERT_EQ(settings.Rows().size(), texts.size());
-    for (std::size_t row = 0; row < texts.size(); ++row) EXPECT_EQ(settings.Rows()[row].text, texts[row]);
-    EXPECT_EQ(settings.Selected(), 0u);
+    SavePortChoice(store, {Output::UsbBoard, {"FT9XYZ", ""}});
+    PortSettings settings(store, {{{"/dev/parport0", 0xd010, false}, {"/dev/parport1", 888, true}},
+                                  {{"FT232R USB UART", "A50285BI", "1-1.4"}, {"FT231X USB UART", "", "1-2"}},
+                                  "ftd2xx.dll: not loadable"});
+    const std::vector<std::string> rows = {
+        "Parallel port /dev/parport1 at " + DescribeAddress(888) +
+            "; also found, not used: /dev/parport0 at " + DescribeAddress(0xd010),
+        "USB board FT232R USB UART, serial A50285BI", "USB board FT231X USB UART at USB 1-2",
+        DescribeBoardChoice({"FT9XYZ", ""}) + std::string(settings_text::kNotPluggedIn)};
+    ASSERT_EQ(settings.Rows().size(), rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) EXPECT_EQ(settings.Rows()[row].text, rows[row]);
+    EXPECT_EQ(settings.Selected(), 3u);
+    EXPECT_EQ(settings.Note(), "ftd2xx.dll: not loadable");
 
     settings.Select(2);
     settings.Accept();
     EXPECT_EQ(LoadPortChoice(store), (PortChoice{Output::UsbBoard, {"", "1-2"}}));
-    EXPECT_EQ(PortSettings(store, kSurvey).Selected(), 2u);
-}
-
-TEST(PortSettings, AChosenBoardThatIsNotPluggedInKeepsItsRowAndTheUsbProblemIsShown) {
-    MemoryStore store;
-    SavePortChoice(store, {Output::UsbBoard, {"FT9XYZ", ""}});
-    PortSettings settings(store, {{}, {}, "ftd2xx.dll: not loadable"});
-    ASSERT_EQ(settings.Rows().size(), 2u);
-    EXPECT_EQ(settings.Rows()[0].text, "Parallel port: none found now");
-    EXPECT_EQ(settings.Rows()[1].text,
-              DescribeBoardChoice({"FT9XYZ", ""}) + std::string(settings_text::kNotPluggedIn));
-    EXPECT_EQ(settings.Selected(), 1u);
-    EXPECT_EQ(settings.Note(), "ftd2xx.dll: not loadable");
+    EXPECT_EQ(PortSettings(store, {}).Rows()[0].text, "Parallel port: none found now");
 }
 
 TEST(StartOnChosenPort, ABoardThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStartsAgain) {

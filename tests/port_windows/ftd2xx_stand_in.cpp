@@ -1,9 +1,8 @@
-// A stand-in for FTDI's D2XX library, for tests only: it lists one FT232R board, serial
-// STEP0001 at location 0x21, and appends what it is asked to the file that
-// STEPDIAL_TEST_FTDI_RECORD names: "open SERIAL-OR-LOCATION", "bitmode MASK MODE",
-// "write VALUE MICROSECONDS", "close". STEPDIAL_TEST_FTDI_FAIL makes it fail as a real
-// board can: "held" (another program has it open), "unplug-after-N" (FT_Write fails from
-// the N+1th write on).
+// A stand-in for FTDI's D2XX library, for tests only: one FT232R board, serial STEP0001 at
+// location 0x21. Each call is appended, with its time in microseconds, to the file that
+// STEPDIAL_TEST_FTDI_RECORD names ("open STEP0001", "bitmode 15 1", "write 6", "close").
+// STEPDIAL_TEST_FTDI_FAIL fails as a real board can: "held" (another program has it open),
+// "unplug-after-N" (FT_Write fails from the N+1th write on).
 #include <windows.h>
 
 #include <cstdio>
@@ -14,23 +13,19 @@
 namespace {
 
 constexpr ULONG kOk = 0, kDeviceNotFound = 2, kDeviceNotOpened = 3, kIoError = 4;
-constexpr char kSerial[] = "STEP0001";
-constexpr DWORD kLocation = 0x21;
 int writes = 0;
-int handle = 1;
 
 std::string Env(const char* name) {
     char value[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
-    return length < MAX_PATH ? value : "";
+    return ::GetEnvironmentVariableA(name, value, MAX_PATH) < MAX_PATH ? value : "";
 }
 
 // Opened and closed per call: a test reads exactly what arrived, even if the program dies.
 void Record(const std::string& line) {
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
     if (std::FILE* record = std::fopen(Env("STEPDIAL_TEST_FTDI_RECORD").c_str(), "a")) {
-        LARGE_INTEGER now, frequency;
-        ::QueryPerformanceCounter(&now);
-        ::QueryPerformanceFrequency(&frequency);
         std::fprintf(record, "%s %lld\n", line.c_str(),
                      now.QuadPart / frequency.QuadPart * 1'000'000 +
                          now.QuadPart % frequency.QuadPart * 1'000'000 / frequency.QuadPart);
@@ -49,26 +44,25 @@ __declspec(dllexport) ULONG WINAPI FT_CreateDeviceInfoList(DWORD* count) {
     return kOk;
 }
 
-// An open board's strings are hidden from other processes, as the real library hides them.
+// An FT232R (type 5); an open board's strings are hidden from other processes.
 __declspec(dllexport) ULONG WINAPI
     FT_GetDeviceInfoDetail(DWORD index, DWORD* flags, DWORD* type, DWORD* id, DWORD* location, char* serial,
-                           char* description, void** handleOut) {
-    *flags = Held() ? 1 : 0;
-    *type = 5;  // FT_DEVICE_232R
+                           char* description, void**) {
+    *flags = Held();
+    *type = 5;
     *id = 0x04036001;
-    *location = kLocation;
-    std::strcpy(serial, Held() ? "" : kSerial);
+    *location = 0x21;
+    std::strcpy(serial, Held() ? "" : "STEP0001");
     std::strcpy(description, Held() ? "" : "FT232R USB UART");
-    *handleOut = nullptr;
     return index == 0 ? kOk : kDeviceNotFound;
 }
 
-__declspec(dllexport) ULONG WINAPI FT_OpenEx(void* what, DWORD by, void** handleOut) {
+__declspec(dllexport) ULONG WINAPI FT_OpenEx(void* what, DWORD by, void** handle) {
     const std::string asked =
         by == 1 ? static_cast<const char*>(what) : std::to_string(reinterpret_cast<DWORD_PTR>(what));
     Record("open " + asked);
-    if (asked != (by == 1 ? kSerial : std::to_string(kLocation))) return kDeviceNotFound;
-    *handleOut = &handle;
+    *handle = &writes;
+    if (asked != (by == 1 ? "STEP0001" : "33")) return kDeviceNotFound;
     return Held() ? kDeviceNotOpened : kOk;
 }
 
