@@ -1,5 +1,6 @@
 #include "win32/port_settings_window.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "motor/utf16.h"
@@ -33,8 +34,21 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         settings = reinterpret_cast<PortSettings*>(lParam);
         ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         const HWND list = ::GetDlgItem(dialog, kPortList);
-        for (const auto& row : settings->Rows())
-            ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(row.text).c_str()));
+        // A board's description can be longer than the list is wide: the list then scrolls.
+        const HDC context = ::GetDC(list);
+        const HGDIOBJ oldFont =
+            ::SelectObject(context, reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+        LONG widest = 0;
+        for (const auto& row : settings->Rows()) {
+            const std::wstring text = Wide(row.text);
+            ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            SIZE size{};
+            ::GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+            widest = std::max(widest, size.cx);
+        }
+        ::SelectObject(context, oldFont);
+        ::ReleaseDC(list, context);
+        ::SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + ::GetSystemMetrics(SM_CXEDGE) * 2, 0);
         ::SendMessageW(list, LB_SETCURSEL, settings->Selected(), 0);
         ::SetDlgItemTextW(dialog, kNote, Wide(settings->Note()).c_str());
         ::SetFocus(list);
@@ -59,8 +73,8 @@ bool ShowPortSettings(PortSettings& settings, HWND owner) {
     design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 7, 293, 17},
                Wide(settings_text::kPortListLabel));
     design.Add(kPortList, DialogTemplate::kListBox,
-               LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, {7, 18, 293, 98},
-               L"");
+               LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
+               {7, 18, 293, 98}, L"");
     design.Add(kNote, DialogTemplate::kStatic, SS_LEFT, {7, 102, 293, 134}, L"");
     design.Add(IDOK, DialogTemplate::kButton, BS_DEFPUSHBUTTON | WS_TABSTOP, {189, 139, 239, 153}, L"OK");
     design.Add(IDCANCEL, DialogTemplate::kButton, BS_PUSHBUTTON | WS_TABSTOP, {243, 139, 293, 153},

@@ -63,7 +63,6 @@ TEST(PortSettings, RowsNameTheDrivenParallelPortEveryBoardAndAChosenOneNotPlugge
     settings.Select(2);
     settings.Accept();
     EXPECT_EQ(LoadPortChoice(store), (PortChoice{Output::UsbBoard, {"", "1-2"}}));
-    EXPECT_EQ(PortSettings(store, {}).Rows()[0].text, "Parallel port: none found now");
 }
 
 TEST(StartOnChosenPort, ABoardThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStartsAgain) {

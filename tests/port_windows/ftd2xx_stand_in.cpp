@@ -1,8 +1,6 @@
-// A stand-in for FTDI's D2XX library, for tests only: one FT232R board, serial STEP0001 at
-// location 0x21. Each call is appended, with its time in microseconds, to the file that
-// STEPDIAL_TEST_FTDI_RECORD names ("open STEP0001", "bitmode 15 1", "write 6", "close").
-// STEPDIAL_TEST_FTDI_FAIL fails as a real board can: "held" (another program has it open),
-// "unplug-after-N" (FT_Write fails from the N+1th write on).
+// A stand-in for FTDI's D2XX library: one FT232R, serial STEP0001 at location 0x21; each call
+// goes with its time (us) to the file STEPDIAL_TEST_FTDI_RECORD names ("write 6 123456").
+// STEPDIAL_TEST_FTDI_FAIL: "held" (another program has it), "unplug-after-N" (writes fail).
 #include <windows.h>
 
 #include <cstdio>

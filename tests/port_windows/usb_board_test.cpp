@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "motor/stepping_controller.h"
@@ -50,10 +51,8 @@ protected:
 };
 
 TEST_F(UsbBoardThroughD2xx, TheListedBoardTakesWholeMovesOnD0ToD3InBitBangModeAndNothingAtTheEnd) {
-    const auto boards = ListUsbBoards();
-    ASSERT_EQ(boards.size(), 1u);
-    EXPECT_EQ(boards[0].description + " " + boards[0].serial + " " + boards[0].busPlace,
-              "FT232R USB UART STEP0001 0x21");
+    const auto board = ListUsbBoards().at(0);
+    EXPECT_EQ(board.description + " " + board.serial + " " + board.busPlace, "FT232R USB UART STEP0001 0x21");
     for (const auto& [choice, opened] : {std::pair{UsbBoardChoice{"STEP0001", ""}, "open STEP0001"},
                                          std::pair{UsbBoardChoice{"", "0x21"}, "open 33"}}) {
         std::filesystem::remove(record_);
@@ -73,32 +72,27 @@ TEST_F(UsbBoardThroughD2xx, TheListedBoardTakesWholeMovesOnD0ToD3InBitBangModeAn
 }
 
 TEST_F(UsbBoardThroughD2xx, EachFailureNamesTheBoardAndSaysWhatToDo) {
-    struct Case {
-        const wchar_t* fail;
-        UsbBoardChoice choice;
-        std::int64_t stepsDone;
-        std::string_view remedy;
-        std::string status;
-    };
-    const std::vector<Case> cases = {
-        {nullptr, {"NOSUCH1", ""}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
-        {nullptr, {"", "0x99"}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
-        {L"held", {"STEP0001", ""}, 0, remedy::usb::kCloseTheBoardsHolder, "FT_DEVICE_NOT_OPENED"},
-        {L"unplug-after-3", {"STEP0001", ""}, 2, remedy::usb::kPlugTheBoardBackIn, "FT_IO_ERROR"},
-    };
-    for (const auto& c : cases) {
-        ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_FAIL", c.fail);
-        auto port = MakeUsbBoardPort(c.choice);
+    // The stand-in's failure, the board chosen, the steps that reached the lines, what to do, D2XX's status.
+    const std::vector<std::tuple<const wchar_t*, UsbBoardChoice, std::int64_t, std::string_view, std::string>>
+        cases = {
+            {nullptr, {"NOSUCH1", ""}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
+            {nullptr, {"", "0x99"}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
+            {L"held", {"STEP0001", ""}, 0, remedy::usb::kCloseTheBoardsHolder, "FT_DEVICE_NOT_OPENED"},
+            {L"unplug-after-3", {"STEP0001", ""}, 2, remedy::usb::kPlugTheBoardBackIn, "FT_IO_ERROR"},
+        };
+    for (const auto& [fail, choice, stepsDone, remedy, status] : cases) {
+        ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_FAIL", fail);
+        auto port = MakeUsbBoardPort(choice);
         SteppingController controller(*port);
         try {
             controller.ResetMotor();
             for (int tick = 0; tick < 10; ++tick) controller.StepMotor("90");
-            ADD_FAILURE() << c.status << ": no failure";
+            ADD_FAILURE() << status << ": no failure";
         } catch (const PortError& e) {
-            EXPECT_EQ(e.remedy(), c.remedy);
-            ExpectMentions(e.what(), {DescribeBoardChoice(c.choice), c.status});
+            EXPECT_EQ(e.remedy(), remedy);
+            ExpectMentions(e.what(), {DescribeBoardChoice(choice), status});
         }
-        EXPECT_EQ(controller.CurrentStep(), c.stepsDone) << "a step that never reached the lines";
+        EXPECT_EQ(controller.CurrentStep(), stepsDone) << "a step that never reached the lines";
     }
 }
 

@@ -27,27 +27,19 @@ key='HKCU\Software\stepdial\port'
 saved() { "$loader" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p"; }
 start() { spawn app_pid "$loader" 'C:\stepdial\stepdial.exe' "$@" >>"$work/run.out" 2>>"$work/run.err" </dev/null; }
 # Waits for the window TITLE and gives it the keyboard.
-shows() { [ -n "$(window_named "$1")" ]; }
 await() {
-    within 30 shows "$1" || fail "no window \"$1\""
-    window=$(window_named "$1")
-    xdotool windowfocus --sync "$window"
-    sleep 0.5
+    within 30 eval "[ -n \"\$(window_named '$1')\" ]" || fail "no window \"$1\""
+    window=$(window_named "$1") && xdotool windowfocus --sync "$window" && sleep 0.5
 }
-ended_with() {
-    local status=0
-    within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs"
-    wait "$app_pid" || status=$?
-    [ "$status" = "$1" ]
-}
+# True when stepdial ends within 10 s with status 0.
+ended_well() { within 10 eval "! kill -0 $app_pid 2>/dev/null" && wait "$app_pid"; }
 asked() { tr -d '\r' <"$record" | sed 's/ [0-9]*$//' | paste -sd ' '; }
 
 start --settings && await "Port and motor"
 [ -z "${screenshot:-}" ] || import -window "$window" "$screenshot"
 xdotool key --clearmodifiers Down Return
-ended_with 0 || fail "the settings window did not end with status 0"
+ended_well || fail "the settings window did not end with status 0"
 [ "$(saved output) $(saved serial)" = "usb-board STEP0001" ] || fail "saved: $(saved output) $(saved serial)"
-echo "settings window: Down, Enter saved the board STEP0001"
 
 start && await Form1
 xdotool key --clearmodifiers End shift+Home && xdotool type --delay 50 360 && xdotool key --clearmodifiers Tab space
@@ -57,10 +49,9 @@ sleep 0.3
 [ "$(asked)" = "open STEP0001 bitmode 15 1 $(sed 's/[0-9][0-9]*/write &/g' <<<"0 ${turn% }")" ] || fail "the board got: $(asked)"
 cadence=$(tr -d '\r' <"$record" | grep ^write | tail -n +2 | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py")
 read -r intervals mean min p50 p99 max within band <<<"$cadence"
-echo "0 to 360 on the board in $WINEARCH: $((intervals + 1)) steps; interval mean $mean ms, min $min, p50 $p50," \
-    "p99 $p99, max $max; $within% within $band ms (period $((TICK_PERIOD_NS / 1000)) us)"
+echo "0 to 360 on the board in $WINEARCH: $((intervals + 1)) steps; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max; $within% within $band ms (period $((TICK_PERIOD_NS / 1000)) us)"
 xdotool key --clearmodifiers alt+F4
-ended_with 0 || fail "closing did not end with status 0"
+ended_well || fail "closing did not end with status 0"
 
 rm "$record" && "$loader" reg add "$key" /v serial /d NOSUCH1 /f >/dev/null 2>&1
 start && await stepdial
@@ -71,5 +62,5 @@ xdotool key --clearmodifiers Home Down Return
 await Form1
 [ "$(asked)" = "open NOSUCH1 open STEP0001 bitmode 15 1 write 0" ] || fail "the board got: $(asked)"
 xdotool key --clearmodifiers alt+F4
-ended_with 0 || fail "closing did not end with status 0"
+ended_well || fail "closing did not end with status 0"
 echo "an absent board: named in the box; Choose another port..., the board chosen, Form1 on it"
