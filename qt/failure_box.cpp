@@ -5,6 +5,7 @@
 
 #include "core/port_settings.h"
 #include "qt/native_window_gone.h"
+#include "qt/utf8_text.h"
 
 namespace stepdial::qt {
 namespace {
@@ -31,9 +32,8 @@ void ShowCriticalBox(const QString& message) { CriticalBox(message).exec(); }
 
 StartUpAnswer AskAfterStartUpFailure(const QString& message) {
     CriticalBox box(message);
-    const auto& text = settings_text::kChooseAnotherPort;
-    QAbstractButton* choose = box.addButton(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                                            QMessageBox::ActionRole);
+    QAbstractButton* choose =
+        box.addButton(FromUtf8(settings_text::kChooseAnotherPort), QMessageBox::ActionRole);
     box.exec();
     return box.clickedButton() == choose ? StartUpAnswer::ChooseAnotherPort : StartUpAnswer::Close;
 }

@@ -6,23 +6,16 @@
 #include <exception>
 
 #include "qt/failure_box.h"
+#include "qt/utf8_text.h"
 
 namespace stepdial::qt {
-namespace {
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       list_(new QListWidget(this)) {
-    setWindowTitle(Text(settings_text::kTitle));
+    setWindowTitle(FromUtf8(settings_text::kTitle));
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(Text(settings_text::kPortListLabel), this);
+    auto* label = new QLabel(FromUtf8(settings_text::kPortListLabel), this);
     label->setBuddy(list_);
     layout->addWidget(label);
     for (const auto& row : settings.Rows()) list_->addItem(QString::fromStdString(row.text));

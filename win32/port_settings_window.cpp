@@ -27,33 +27,36 @@ void Accept(HWND dialog, PortSettings& settings) {
     ::EndDialog(dialog, IDOK);
 }
 
+// The rows, the current one selected, and the note under them.
+void ShowRows(HWND dialog, const PortSettings& settings) {
+    const HWND list = ::GetDlgItem(dialog, kPortList);
+    // A board's description can be longer than the list is wide: the list then scrolls.
+    const HDC context = ::GetDC(list);
+    const HGDIOBJ oldFont =
+        ::SelectObject(context, reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    for (const auto& row : settings.Rows()) {
+        const std::wstring text = Wide(row.text);
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SIZE size{};
+        ::GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, size.cx);
+    }
+    ::SelectObject(context, oldFont);
+    ::ReleaseDC(list, context);
+    ::SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + ::GetSystemMetrics(SM_CXEDGE) * 2, 0);
+    ::SendMessageW(list, LB_SETCURSEL, settings.Selected(), 0);
+    ::SetDlgItemTextW(dialog, kNote, Wide(settings.Note()).c_str());
+}
+
 INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* settings = reinterpret_cast<PortSettings*>(::GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
-    case WM_INITDIALOG: {
-        settings = reinterpret_cast<PortSettings*>(lParam);
+    case WM_INITDIALOG:
         ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        const HWND list = ::GetDlgItem(dialog, kPortList);
-        // A board's description can be longer than the list is wide: the list then scrolls.
-        const HDC context = ::GetDC(list);
-        const HGDIOBJ oldFont =
-            ::SelectObject(context, reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0)));
-        LONG widest = 0;
-        for (const auto& row : settings->Rows()) {
-            const std::wstring text = Wide(row.text);
-            ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-            SIZE size{};
-            ::GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
-            widest = std::max(widest, size.cx);
-        }
-        ::SelectObject(context, oldFont);
-        ::ReleaseDC(list, context);
-        ::SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + ::GetSystemMetrics(SM_CXEDGE) * 2, 0);
-        ::SendMessageW(list, LB_SETCURSEL, settings->Selected(), 0);
-        ::SetDlgItemTextW(dialog, kNote, Wide(settings->Note()).c_str());
-        ::SetFocus(list);
+        ShowRows(dialog, *reinterpret_cast<PortSettings*>(lParam));
+        ::SetFocus(::GetDlgItem(dialog, kPortList));
         return FALSE;  // the focus is set
-    }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || (LOWORD(wParam) == kPortList && HIWORD(wParam) == LBN_DBLCLK)) {
             Accept(dialog, *settings);
