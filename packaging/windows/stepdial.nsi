@@ -243,7 +243,9 @@ Function ${UN}RemoveAddedFolders
     Pop $0
     ${IfThen} $0 == $3 ${|} ${ExitDo} ${|}
     ${GetParent} $1 $1
-    ${IfThen} $1 == "" ${|} Return ${|}
+    ; A drive ("C:", which names its current folder) was not made by the installer.
+    ${GetParent} $1 $0
+    ${IfThen} $0 == "" ${|} Return ${|}
     IntOp $2 $2 + 1
   ${Loop}
   StrCpy $1 $INSTDIR
