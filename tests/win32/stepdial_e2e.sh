@@ -280,6 +280,13 @@ read_only "$temp"
 installer_case "uninstalling without a temporary folder" "$(exit_status EXIT_NO_TEMP)" "$folder" \
     "$(left_in "$folder")" "$(quiet_uninstall)"
 writable "$temp"
+# Nor with one too full for the copy: a file size limit below the uninstaller's (above the
+# plug-in's) stands in for a full disk, and the part of the copy that was written goes.
+in_temp=$(ls -A "$temp")
+(trap '' XFSZ && ulimit -f $(($(stat -c %s "$folder/uninstall.exe") / 2048)) &&
+    installer_case "uninstalling with a temporary folder too full for its copy" "$(exit_status EXIT_NO_TEMP)" \
+        "$folder" "$(left_in "$folder")" "$(quiet_uninstall)") || exit 1
+[ "$(ls -A "$temp")" = "$in_temp" ] || fail "the uninstaller left a part of its copy in $temp"
 installer_case "uninstalling beside a squatter" 0 "$folder" "entries: $library; key: no; shortcut: no" "$(quiet_uninstall)"
 within 10 test ! -e "$folder/uninstall.exe" || fail "uninstall.exe still there 10 s after the uninstaller ended"
 [ ! -e "$font" ] || fail "David CLM is still in the Fonts folder"
