@@ -10,12 +10,11 @@
 #     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
 #     360 takes 48 ticks in order, none shorter than half the tick period (what stays
 #     true on a busy machine; the cadence is printed, not judged);
-#   - runs the installer and the uninstaller again, silently, over the program running
-#     under other spellings of its path: they refuse and leave it as it was;
+#   - runs the installer and the uninstaller again, silently, over the program started by
+#     other spellings of its path: they must refuse and leave it as it was;
 #   - closes the window with Alt+F4: status 0, nothing written at exit;
-#   - uninstalls with /S and checks that everything installed is gone, and that a
-#     temporary folder that takes nothing, or an untrusted record of the folders the
-#     installer made, changes nothing it should not.
+#   - uninstalls with /S and checks that everything installed is gone, and what a full
+#     temporary folder or an untrusted record of the folders it made leaves.
 #
 #   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll --facts BUILD/facts.env
 #                   (--setup stepdial-setup.exe --version VERSION --squatter SQUATTER.exe
@@ -108,9 +107,8 @@ read_only() {
 }
 writable() { { [ "$(id -u)" != 0 ] || chattr -i "$1"; } && chmod u+w "$1"; }
 quiet_uninstall() { reg_value "$uninstall_key" QuietUninstallString; }
-# The installer and the registered silent uninstaller over stepdial started as EXE, given
-# the installation's folder as FOLDER (/D=, _?=) when there is one: each ends with
-# EXIT_RUNNING, and the installation stays as it was.
+# The installer and the registered silent uninstaller over stepdial started as EXE (given
+# its folder as FOLDER, /D= and _?=, when there is one) end with EXIT_RUNNING, changing nothing.
 refused_over() {
     local left quiet
     left=$(left_in "$folder")
@@ -275,7 +273,6 @@ echo "closed with Alt+F4: status 0, nothing written"
 # Without a temporary folder that takes a file, the uninstaller has nowhere for the copy of
 # itself that removes its own file: it changes nothing and says why in its status.
 temp=$("$loader" winepath -u "$("$loader" cmd /c echo %TEMP% </dev/null | tr -d '\r')" </dev/null)
-[ -d "$temp" ] || fail "no temporary folder $temp"
 read_only "$temp"
 installer_case "uninstalling without a temporary folder" "$(exit_status EXIT_NO_TEMP)" "$folder" \
     "$(left_in "$folder")" "$(quiet_uninstall)"
