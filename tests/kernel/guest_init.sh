@@ -111,6 +111,10 @@ if [ "$boot" = udev ]; then
     echo "port_check udev: 2 checks, $failed failed" && verdict "$failed"
 fi
 if [ "$boot" = usb ]; then
+    # The package's rule tags the real board's device uaccess, from its own attributes.
+    udevadm test --action=add /bus/usb/devices/1-1 >/udev.out 2>&1
+    grep -q '^ *TAGS=.*:uaccess:' /udev.out && grep -q "73-seat-late.rules:[0-9]* RUN 'uaccess'" /udev.out; failed=$?
+    [ "$failed" -eq 0 ] || { cat /udev.out; echo "port_check usb_udev: 2 checks, $failed failed"; verdict 1; }
     /bin/usb_check $gadget /run/bulk_out; verdict $?
 fi
 /bin/port_check "$boot" || verdict $?

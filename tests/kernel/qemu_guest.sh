@@ -198,8 +198,8 @@ unpack_kernel() {
     rm -rf "$tree" "$list"
 }
 
-# The package's udev rule, judged by Debian's own udevadm beside systemd's seat rules.
-UDEV_RULE="$here/../../packaging/linux/70-stepdial-parport.rules"
+# The package's udev rules, judged by Debian's own udevadm beside systemd's seat rules.
+UDEV_RULES=("$here/../../packaging/linux/70-stepdial-parport.rules" "$here/../../packaging/linux/70-stepdial-usb.rules")
 
 # Puts udevadm (from the udev package), the libraries it links, systemd's seat rules and
 # the package's rule into the initramfs tree $2. systemd's private library, which udevadm
@@ -220,7 +220,7 @@ add_udev() {
     for lib in $(LD_LIBRARY_PATH="$private" ldd "$udevadm" | grep -oE '/[^ ]+'); do
         mkdir -p "$root$(dirname "${lib#"$tree"}")" && cp -L "$lib" "$root${lib#"$tree"}"
     done
-    cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "$UDEV_RULE" "$root/usr/lib/udev/rules.d/"
+    cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "${UDEV_RULES[@]}" "$root/usr/lib/udev/rules.d/"
     rm -rf "$tree"
 }
 

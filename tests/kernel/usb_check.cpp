@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -127,6 +128,18 @@ int Run(const std::string& gadget, const std::string& log) {
           "the message names /dev/ttyUSB0 and the terminal's PID");
     ::kill(terminal, SIGKILL);
     ::waitpid(terminal, nullptr, 0);
+
+    // A user the board's node (root's, 0664, without the package's rule) does not open to.
+    const pid_t stranger = ::fork();
+    if (stranger == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ExpectRefused({serial, ""}, std::errc::permission_denied, remedy::usb::kAllowTheBoard,
+                      "a user without access");
+        std::_Exit(dropped && failures == 0 ? 0 : 1);
+    }
+    int strangerStatus = -1;
+    ::waitpid(stranger, &strangerStatus, 0);
+    Check(WIFEXITED(strangerStatus) && WEXITSTATUS(strangerStatus) == 0, "a user without access is told the rule");
 
     // Whole moves at the window's cadence, a second program refused during the first.
     auto port = MakeUsbBoardPort({serial, ""});
