@@ -139,7 +139,8 @@ int Run(const std::string& gadget, const std::string& log) {
     }
     int strangerStatus = -1;
     ::waitpid(stranger, &strangerStatus, 0);
-    Check(WIFEXITED(strangerStatus) && WEXITSTATUS(strangerStatus) == 0, "a user without access is told the rule");
+    Check(WIFEXITED(strangerStatus) && WEXITSTATUS(strangerStatus) == 0,
+          "a user without access is told the rule");
 
     // Whole moves at the window's cadence, a second program refused during the first.
     auto port = MakeUsbBoardPort({serial, ""});
