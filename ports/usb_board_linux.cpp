@@ -98,7 +98,7 @@ std::vector<FoundBoard> FindBoards(ftdi_context& context, DeviceList& list) {
 // board's label and in the settings window.
 std::string DescribeBoard(const UsbBoard& board) {
     return "USB board " + (board.description.empty() ? std::string("(no name)") : board.description) + " (" +
-           (board.serial.empty() ? std::string("no serial number") : "serial " + board.serial) + ", at " +
+           (board.serial.empty() ? std::string("without a serial number") : "serial " + board.serial) + ", at " +
            board.busPlace + ")";
 }
 
