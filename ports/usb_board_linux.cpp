@@ -98,8 +98,8 @@ std::vector<FoundBoard> FindBoards(ftdi_context& context, DeviceList& list) {
 // board's label and in the settings window.
 std::string DescribeBoard(const UsbBoard& board) {
     return "USB board " + (board.description.empty() ? std::string("(no name)") : board.description) + " (" +
-           (board.serial.empty() ? std::string("without a serial number") : "serial " + board.serial) + ", at " +
-           board.busPlace + ")";
+           (board.serial.empty() ? std::string("without a serial number") : "serial " + board.serial) +
+           ", at " + board.busPlace + ")";
 }
 
 std::string DescribeChoice(const UsbBoardChoice& choice) {
