@@ -114,6 +114,10 @@ int Run(const std::string& gadget, const std::string& log) {
           "the board is listed with its product string, serial " + serial + " and place " +
               (boards.empty() ? "(none)" : boards[0].busPlace));
 
+    // A choice by place is for a board without a serial number: another board sits there.
+    ExpectRefused({"", boards.empty() ? "1-1" : boards[0].busPlace}, std::errc::no_such_device,
+                  remedy::usb::kPlugInTheBoard, "a board with a serial number at the place chosen");
+
     // A terminal on the board's serial port: refused before ftdi_sio is taken from it.
     const pid_t terminal = ::fork();
     if (terminal == 0) {
