@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -77,9 +78,10 @@ std::string ExpectRefused(const UsbBoardChoice& choice, std::errc code, std::str
     return "";
 }
 
-// Ticks at the window's period until arrival; at tick `spawnAt` the second program starts.
-void Move(SteppingController& controller, const std::string& angle, int spawnAt = 0, pid_t* second = nullptr,
-          const std::string& serial = "") {
+// Ticks at the window's period until arrival, `atTick` after each tick's write.
+void Move(
+    SteppingController& controller, const std::string& angle,
+    const std::function<void(int)>& atTick = [](int) {}) {
     timespec due{};
     ::clock_gettime(CLOCK_MONOTONIC, &due);
     for (int tick = 1;; ++tick) {
@@ -88,10 +90,7 @@ void Move(SteppingController& controller, const std::string& angle, int spawnAt 
         due.tv_nsec %= 1'000'000'000;
         ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
         controller.StepMotor(angle);
-        if (tick == spawnAt) {
-            const char* argv[] = {"usb_check", "second", serial.c_str(), nullptr};
-            ::posix_spawn(second, "/proc/self/exe", nullptr, nullptr, const_cast<char**>(argv), environ);
-        }
+        atTick(tick);
         if (controller.HasArrived()) return;
     }
 }
@@ -152,7 +151,11 @@ int Run(const std::string& gadget, const std::string& log) {
     controller.ResetMotor();
     pid_t second = -1;
     int secondStatus = -1;
-    Move(controller, "360", 24, &second, serial);
+    Move(controller, "360", [&](int tick) {
+        const char* argv[] = {"usb_check", "second", serial.c_str(), nullptr};
+        if (tick == 24)
+            ::posix_spawn(&second, "/proc/self/exe", nullptr, nullptr, const_cast<char**>(argv), environ);
+    });
     ::waitpid(second, &secondStatus, 0);
     Check(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0, "the second program was refused");
     for (const char* angle : {"0", "360", "0", "360", "0"}) Move(controller, angle);
