@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Proves the Linux port backend against the kernel's own parallel-port drivers: boots a
-# Debian kernel under qemu with an emulated port at 0x378 and runs port_check in it.
+# Debian kernel under qemu with an emulated port at 0x378 and runs port_check in it; and
+# the USB board's backend against the kernel's USB stack, with usb_check and an emulated
+# FT232R (ft232r_gadget).
 #
 #   qemu_guest.sh prepare WORKDIR PORT_CHECK USB_CHECK GADGET
 #                                              fetch the kernel, build the initramfs
