@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "motor/parport_lookup.h"
 #include "motor/port_error.h"
 #include "motor/stepping_controller.h"
 #include "motor/tick_period.h"
@@ -123,7 +124,8 @@ int Run(const std::string& gadget, const std::string& log) {
         ::open("/dev/ttyUSB0", O_RDWR | O_NOCTTY);
         ::pause();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int wait = 0; wait < 500 && !HasDeviceOpen(terminal, "/dev/ttyUSB0"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::string held =
         ExpectRefused({serial, ""}, std::errc::device_or_resource_busy,
                       remedy::usb::kCloseTheBoardsOtherProgram, "a terminal on /dev/ttyUSB0");
