@@ -15,9 +15,12 @@ std::string DescribeAddress(std::uint16_t address) {
 
 PortError::PortError(std::error_code code, std::uint16_t address, std::string_view device,
                      std::string_view failure, std::string_view remedy)
+    : PortError(code, "I/O port " + DescribeAddress(address) + ": " + std::string(device), failure, remedy) {}
+
+PortError::PortError(std::error_code code, std::string_view device, std::string_view failure,
+                     std::string_view remedy)
     : std::system_error(code),
-      message_("I/O port " + DescribeAddress(address) + ": " + std::string(device) + ": " +
-               std::string(failure) + ": " + code.message() + "."),
+      message_(std::string(device) + ": " + std::string(failure) + ": " + code.message() + "."),
       remedy_(remedy) {
     if (!remedy.empty()) message_ += " " + std::string(remedy);
 }
@@ -25,6 +28,10 @@ PortError::PortError(std::error_code code, std::uint16_t address, std::string_vi
 void ThrowPortError(int error, std::uint16_t address, std::string_view device, std::string_view failure,
                     std::string_view remedy) {
     throw PortError({error, std::generic_category()}, address, device, failure, remedy);
+}
+
+void ThrowPortError(int error, std::string_view device, std::string_view failure, std::string_view remedy) {
+    throw PortError({error, std::generic_category()}, device, failure, remedy);
 }
 
 void ThrowLastError(std::uint16_t address, std::string_view device, std::string_view failure,

@@ -2,8 +2,9 @@
 """Fails when a source file includes a header from a folder above its own layer, or
 names one of the project's headers without its folder.
 
-The layers, lowest first: motor/ (the controller and the port backends), core/ (the
-window without a toolkit), the front ends qt/ and win32/ beside each other, sim/ (the
+The layers, lowest first: motor/ (the controller and the port backends), ports/ (the
+outputs other than the parallel port, and the choice of output), core/ (the window
+without a toolkit), the front ends qt/ and win32/ beside each other, sim/ (the
 simulated port and the virtual motor, which know the motor alone),
 and the programs, benchmarks and tests.
 
@@ -16,12 +17,13 @@ import sys
 # What each folder may include, besides the standard library, the platform and its own.
 ALLOWED = {
     "motor": {"motor"},
-    "core": {"core", "motor"},
-    "qt": {"qt", "core", "motor"},
-    "win32": {"win32", "core", "motor"},
+    "ports": {"ports", "motor"},
+    "core": {"core", "ports", "motor"},
+    "qt": {"qt", "core", "ports", "motor"},
+    "win32": {"win32", "core", "ports", "motor"},
     "sim": {"sim", "motor"},
-    "app": {"app", "qt", "win32", "sim", "core", "motor"},
-    "bench": {"bench", "qt", "sim", "core", "motor"},
+    "app": {"app", "qt", "win32", "sim", "core", "ports", "motor"},
+    "bench": {"bench", "qt", "sim", "core", "ports", "motor"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
