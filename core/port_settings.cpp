@@ -27,11 +27,6 @@ std::string ParallelRowText(const std::vector<ParallelPortFound>& found) {
     return text + others;
 }
 
-std::string BoardRowText(const UsbBoard& board) {
-    return "USB board " + board.description +
-           (board.serial.empty() ? " at USB " + board.busPlace : ", serial " + board.serial);
-}
-
 // By serial number, or by the place on the bus for a board without one.
 UsbBoardChoice ChoiceOf(const UsbBoard& board) {
     return board.serial.empty() ? UsbBoardChoice{"", board.busPlace} : UsbBoardChoice{board.serial, ""};
@@ -59,7 +54,7 @@ PortSettings::PortSettings(SettingsStore& store, const PortSurvey& survey)
       note_(survey.usbProblem) {
     rows_.push_back({ParallelRowText(survey.parallelPorts), {}});
     for (const auto& board : survey.usbBoards)
-        rows_.push_back({BoardRowText(board), {PortChoice::Output::UsbBoard, ChoiceOf(board)}});
+        rows_.push_back({DescribeBoard(board), {PortChoice::Output::UsbBoard, ChoiceOf(board)}});
     const PortChoice current = LoadPortChoice(store);
     const auto isCurrent = [&](const PortRow& row) { return row.choice == current; };
     if (std::none_of(rows_.begin(), rows_.end(), isCurrent))

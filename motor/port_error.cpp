@@ -30,6 +30,10 @@ void ThrowPortError(int error, std::uint16_t address, std::string_view device, s
     throw PortError({error, std::generic_category()}, address, device, failure, remedy);
 }
 
+void ThrowPortError(int error, std::string_view device, std::string_view failure, std::string_view remedy) {
+    throw PortError({error, std::generic_category()}, device, failure, remedy);
+}
+
 void ThrowLastError(std::uint16_t address, std::string_view device, std::string_view failure,
                     std::string_view remedy) {
     const int error = errno;

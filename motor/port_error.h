@@ -18,8 +18,9 @@ class PortError : public std::system_error {
 public:
     PortError(std::error_code code, std::uint16_t address, std::string_view device,
               std::string_view failure, std::string_view remedy);
-    // The same for an output that has no I/O address (a USB board): `device` names it.
-    PortError(std::error_code code, std::string_view device, std::string_view failure, std::string_view remedy);
+    // An output that has no I/O address (a USB board): the device alone names it.
+    PortError(std::error_code code, std::string_view device, std::string_view failure,
+              std::string_view remedy);
 
     const char* what() const noexcept override { return message_.c_str(); }
     // What the operator can do, as the end of what() says it; empty when nothing is known.
@@ -33,6 +34,9 @@ private:
 // Throws the PortError of a system call that failed with `error` (an errno value).
 [[noreturn]] void ThrowPortError(int error, std::uint16_t address, std::string_view device,
                                  std::string_view failure, std::string_view remedy);
+
+[[noreturn]] void ThrowPortError(int error, std::string_view device, std::string_view failure,
+                                 std::string_view remedy);
 
 // The same for the system call that has just failed: errno is read first, before anything
 // can change it, so pass only texts that already exist (no text built in the call).
@@ -134,20 +138,25 @@ std::string AclRefusesUser(std::string_view node);
 // A symbolic link to nothing.
 std::string DanglingLink(std::string_view node, std::string_view target);
 
-// A USB board in bit-bang mode, chosen by the operator.
+// A USB board's, whose chip (FTDI's) has a bit-bang mode.
 namespace usb {
-inline constexpr std::string_view kPlugInOrChoose =
-    "Plug in the board, or choose another port in stepdial's settings (stepdial --settings).";
-inline constexpr std::string_view kCloseTheBoardsHolder =
-    "Close the other program that has the board open (a serial terminal, another stepdial), then start "
-    "again.";
-inline constexpr std::string_view kChooseABitBangBoard =
-    "Choose a board whose chip has a bit-bang mode (FT232R, FT231X, FT232H, or channel A of an FT2232H or "
-    "FT4232H).";
-// A write that fails mid-move: the board went away, and with it the count of steps.
-inline constexpr std::string_view kPlugTheBoardBackIn =
-    "Check that the board is still plugged in; the motor's position is lost, so start again with the shaft "
-    "where 0 should be.";
+inline constexpr std::string_view kPlugInTheBoard = "Plug in the board, or choose another port.";
+// The board vanished between two writes: unplugged, its cable loose, or its power gone.
+inline constexpr std::string_view kPlugItInAgain =
+    "The board was unplugged or lost its power: plug it in again, then start again.";
+inline constexpr std::string_view kCloseTheBoardsOtherProgram =
+    "Close the other program that uses the board (a terminal on its serial port, another stepdial), then "
+    "start again.";
+// USB device nodes are root's alone until a rule says otherwise.
+inline constexpr std::string_view kAllowTheBoard =
+    "The stepdial package's udev rule opens FTDI boards to the person at the PC's own desktop: install the "
+    "package, or put this line in /etc/udev/rules.d/70-stepdial-usb.rules: SUBSYSTEM==\"usb\", "
+    "ATTR{idVendor}==\"0403\", ATTR{idProduct}==\"6001|6010|6011|6014|6015\", TAG+=\"uaccess\" Then "
+    "unplug the board and plug it in again.";
+// FTDI's first chip, the FT8U232AM, came before the bit-bang mode.
+inline constexpr std::string_view kUseABitBangChip =
+    "This chip has no bit-bang mode: use a board with an FT232R, FT231X, FT232H, FT2232H or FT4232H, or "
+    "choose another port.";
 namespace windows {
 // The D2XX library comes with FTDI's driver, which Windows Update installs for a plugged-in
 // board.

@@ -33,12 +33,12 @@ void SteppingController::StepMotor(std::string_view angleText) {
 
     // Two separate tests: a position just below a fractional target is raised by the
     // first and lowered again by the second, so it stands still.
-    auto step = currentStep_;
+    std::int64_t step = currentStep_;
     if (*targetStep_ > static_cast<double>(step)) ++step;
     if (*targetStep_ < static_cast<double>(step)) --step;
 
-    // Counted only once its pattern is on the lines: a port that failed (a USB board
-    // pulled out) leaves the count where the motor really stands.
+    // Counted only once its pattern reached the coils: a write that fails (a USB board
+    // unplugged) leaves the position where the motor stands.
     port_.Write(kDataRegister, PhasePatterns[PhaseOf(step)]);
     currentStep_ = step;
 }

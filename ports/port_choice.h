@@ -16,8 +16,12 @@ struct PortChoice {
     bool operator==(const PortChoice&) const = default;
 };
 
-// How every message names a chosen board: "USB board with serial A50285BI", or for a board
-// without one "USB board at USB 1-1.4".
+// "USB board FT232R USB UART (serial A10KZP3F, at 1-1.4)": what the operator reads on the
+// board's label, in its messages and in the settings window.
+std::string DescribeBoard(const UsbBoard& board);
+
+// How a message names a chosen board that cannot be found: "USB board with serial
+// A50285BI", or for a board without one "USB board at 1-1.4".
 std::string DescribeBoardChoice(const UsbBoardChoice& choice);
 
 }  // namespace stepdial

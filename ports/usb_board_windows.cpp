@@ -190,7 +190,7 @@ public:
         const FtStatus status = d2xx_->write(handle_, &value, 1, &written);
         if (status != kFtOk || written != 1)
             throw PortError(FtError(status != kFtOk ? status : kFtIoError), device_,
-                            "cannot write to the board", remedy::usb::kPlugTheBoardBackIn);
+                            "cannot write to the board", remedy::usb::kPlugItInAgain);
     }
 
 private:
@@ -206,7 +206,7 @@ private:
         if (const FtStatus mode = d2xx->setBitMode(handle, kCoilLines, kBitBangMode); mode != kFtOk) {
             d2xx->close(handle);
             throw PortError(FtError(mode), device_, "cannot switch the board to bit-bang mode",
-                            remedy::usb::kChooseABitBangBoard);
+                            remedy::usb::kUseABitBangChip);
         }
         d2xx_ = std::move(d2xx);
         handle_ = handle;
@@ -218,7 +218,8 @@ private:
         const unsigned long location = std::strtoul(choice_.busPlace.c_str(), &end, 0);
         if (choice_.busPlace.empty() || *end != '\0' || location > MAXDWORD)
             throw PortError(FtError(kFtDeviceNotFound), device_,
-                            "no board is ever plugged in at such a place", remedy::usb::kPlugInOrChoose);
+                            "no board without a serial number is plugged in there",
+                            remedy::usb::kPlugInTheBoard);
         return static_cast<DWORD>(location);
     }
 
@@ -228,10 +229,10 @@ private:
         for (const auto& listed : d2xx.List(device_)) {
             if ((listed.flags & kFlagOpened) && (Matches(listed, choice_) || listed.board.serial.empty()))
                 throw PortError(FtError(status), device_, "the board is open in another program",
-                                remedy::usb::kCloseTheBoardsHolder);
+                                remedy::usb::kCloseTheBoardsOtherProgram);
         }
         throw PortError(FtError(status == kFtOk ? kFtDeviceNotFound : status), device_,
-                        "no such board is plugged in", remedy::usb::kPlugInOrChoose);
+                        "no board with this serial number is plugged in", remedy::usb::kPlugInTheBoard);
     }
 
     UsbBoardChoice choice_;

@@ -8,7 +8,9 @@ Unicode true
 Target x86-unicode
 RequestExecutionLevel admin
 ManifestDPIAware true
-SetCompressor /SOLID lzma
+; Not solid: a solid archive is unpacked into the temporary folder before the script runs,
+; and where that folder takes nothing NSIS ends with its own status 2 (see EXIT_NO_TEMP).
+SetCompressor lzma
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -25,6 +27,9 @@ SetCompressor /SOLID lzma
 !define EXIT_RUNNING 2
 ; Status of a run that could not write or remove what it installs.
 !define EXIT_FAILED 3
+; Status of a run that changed nothing because the temporary folder took nothing: the
+; System plug-in unpacks there, and the in-place uninstaller leaves its copy there.
+!define EXIT_NO_TEMP 4
 ; Windows' ERROR_SUCCESS_REBOOT_REQUIRED: done, but a file goes only when Windows restarts.
 !define EXIT_RESTART 3010
 ; A file skipped is a broken installation: a file that cannot be written fails it.
@@ -40,7 +45,8 @@ UninstallIcon "${ICON}"
 
 ; The port library of the program this Windows gets.
 Var Library
-; How many folders, from $INSTDIR up, this installation made.
+; The outermost of the folders this installation made ($INSTDIR or one above it; it made
+; each between them too), or "" when it made none.
 Var AddedFolders
 ; Whether $INSTDIR held no stepdial.exe before: a failed installation then takes back
 ; what it wrote.
@@ -73,18 +79,94 @@ $\"stepdial settings$\" in the Start menu; its library comes with FTDI's driver 
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; Functions both the installer and the uninstaller call: UN is "un." for the uninstaller's
+; copy, and DONE what it does to stepdial ("installed", "uninstalled").
+!macro SHARED_FUNCTIONS UN DONE
+; Replaces the path on the stack by the identity of the file or folder it names: its
+; volume's serial number and its index on that volume, which every spelling of the path
+; shares (a short 8.3 name, another drive letter for a folder above it, "..", letter
+; case); "" when it cannot be opened.
+Function ${UN}Identity
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  ; FILE_READ_ATTRIBUTES, shared every way (a running program's file opens too), OPEN_EXISTING,
+  ; FILE_FLAG_BACKUP_SEMANTICS (which a folder needs).
+  System::Call 'kernel32::CreateFileW(w R0, i 0x80, i 7, p 0, i 3, i 0x02000000, p 0) p.R1'
+  StrCpy $R0 ""
+  ${If} $R1 P<> -1
+    System::Alloc 52
+    Pop $R2
+    System::Call 'kernel32::GetFileInformationByHandle(p R1, p R2) i.R3'
+    ${If} $R3 <> 0
+      ; A BY_HANDLE_FILE_INFORMATION: the serial at byte 28, the index's halves at 44 and 48.
+      System::Call '*$R2(i, i, i, i, i, i, i, i .R0, i, i, i, i .R3, i .R4)'
+      StrCpy $R0 "$R0:$R3:$R4"
+    ${EndIf}
+    System::Free $R2
+    System::Call 'kernel32::CloseHandle(p R1)'
+  ${EndIf}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; The System plug-in, which every check below calls, unpacks into the temporary folder.
+; Where that folder takes nothing, NSIS would end the run with its own status 2, which
+; here means that stepdial runs: this run says what is wrong and ends with EXIT_NO_TEMP.
+Function ${UN}RequireTempFolder
+  ClearErrors
+  GetTempFileName $0
+  Delete $0
+  CreateDirectory $0
+  RMDir $0
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "stepdial cannot be ${DONE}: the temporary folder $TEMP takes no \
+files. Make room there or make it writable, then try again." /SD IDOK
+    SetErrorLevel ${EXIT_NO_TEMP}
+    Quit
+  ${EndIf}
+  ; A folder that takes an empty one may still be too full for the plug-in.
+  SetErrorLevel ${EXIT_NO_TEMP}
+  InitPluginsDir
+  SetErrorLevel -1
+FunctionEnd
+
+; Replaces the Windows error code on the stack by Windows' text for it.
+Function ${UN}WindowsReason
+  Exch $R0
+  System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i R0, i 0, w .R0, i ${NSIS_MAX_STRLEN}, p 0)'
+  Exch $R0
+FunctionEnd
+
+; $INSTDIR in its canonical form ("." and ".." resolved, an absolute path): its parents are
+; then the folders above it, and it is registered as Windows would spell it.
+Function ${UN}CanonicalInstdir
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r0, p 0) i.r1'
+  ${If} $1 > 0
+  ${AndIf} $1 < ${NSIS_MAX_STRLEN}
+    StrCpy $INSTDIR $0
+  ${EndIf}
+FunctionEnd
+
 ; A running stepdial keeps its stepdial.exe: an update would register the new version
 ; over the old program, and an uninstallation would leave it behind. The operator is
 ; asked to close it; a silent run changes nothing and ends with EXIT_RUNNING.
-!macro REFUSE_WHILE_RUNNING UN
+;
 ; Sets $0 to 1 while a process runs $INSTDIR's stepdial.exe. A process's image is the
 ; file Windows mapped for it: no other program can claim it without running that very
-; file, as a name, a window or a named object can be taken by any user's program.
+; file, as a name, a window or a named object can be taken by any user's program. It is
+; told by identity, as the program may have been started by any spelling of its path.
 Function ${UN}StepdialRuns
+  Push "$INSTDIR\stepdial.exe"
+  Call ${UN}Identity
+  Pop $1
   StrCpy $0 0
-  ; In its long form, as Windows names a process's image: /D= may give a short one.
-  System::Call 'kernel32::GetLongPathNameW(w "$INSTDIR\stepdial.exe", w .r1, i ${NSIS_MAX_STRLEN}) i.r2'
-  ${If} $2 = 0
+  ${If} $1 == ""
     Return
   ${EndIf}
   ; TH32CS_SNAPPROCESS; a PROCESSENTRY32W of this 32-bit program is 556 bytes.
@@ -95,27 +177,27 @@ Function ${UN}StepdialRuns
   System::Call 'kernel32::Process32FirstW(p r3, p r4) i.r5'
   ${DoWhile} $5 <> 0
     System::Call '*$4(i, i, i .r6, i, i, i, i, i, i, &w260 .r7)'
-    ${If} $7 == "stepdial.exe"
-      ; PROCESS_QUERY_LIMITED_INFORMATION
-      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r6) p.r8'
-      ${If} $8 P<> 0
-        System::Call 'kernel32::QueryFullProcessImageNameW(p r8, i 0, w .r9, *i ${NSIS_MAX_STRLEN}) i.r2'
+    ; PROCESS_QUERY_LIMITED_INFORMATION
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r6) p.r8'
+    ${If} $8 P<> 0
+      System::Call 'kernel32::QueryFullProcessImageNameW(p r8, i 0, w .r9, *i ${NSIS_MAX_STRLEN}) i.r2'
+      System::Call 'kernel32::CloseHandle(p r8)'
+      ${If} $2 <> 0
+        Push $9
+        Call ${UN}Identity
+        Pop $9
+        ${IfThen} $9 == $1 ${|} StrCpy $0 1 ${|}
+      ${EndIf}
+    ${ElseIf} $7 == "stepdial.exe"
+      ; Another user's process this one may not look into: Windows refuses to open a
+      ; running program's file for writing (ERROR_SHARING_VIOLATION).
+      System::Call 'kernel32::CreateFileW(w "$INSTDIR\stepdial.exe", i 0x40000000, i 7, p 0, i 3, i 0, p 0) p.r8 ?e'
+      Pop $2
+      ${If} $8 P= -1
+      ${AndIf} $2 = 32
+        StrCpy $0 1
+      ${ElseIf} $8 P<> -1
         System::Call 'kernel32::CloseHandle(p r8)'
-        ${If} $2 <> 0
-        ${AndIf} $9 == $1
-          StrCpy $0 1
-        ${EndIf}
-      ${Else}
-        ; Another user's process this one may not look into: Windows refuses to open a
-        ; running program's file for writing (ERROR_SHARING_VIOLATION).
-        System::Call 'kernel32::CreateFileW(w r1, i 0x40000000, i 7, p 0, i 3, i 0, p 0) p.r8 ?e'
-        Pop $2
-        ${If} $8 P= -1
-        ${AndIf} $2 = 32
-          StrCpy $0 1
-        ${ElseIf} $8 P<> -1
-          System::Call 'kernel32::CloseHandle(p r8)'
-        ${EndIf}
       ${EndIf}
     ${EndIf}
     ${IfThen} $0 = 1 ${|} ${ExitDo} ${|}
@@ -141,9 +223,42 @@ Function ${UN}RefuseWhileRunning
   SetErrorLevel ${EXIT_RUNNING}
   Quit
 FunctionEnd
+
+; Removes, when empty, the folders from $INSTDIR up to $AddedFolders, the outermost one
+; the installation made. A record that is neither $INSTDIR nor a folder above it removes
+; nothing, and the search for it ends at the top of $INSTDIR's path.
+Function ${UN}RemoveAddedFolders
+  ${If} $AddedFolders == ""
+    Return
+  ${EndIf}
+  Push $AddedFolders
+  Call ${UN}Identity
+  Pop $3
+  ${If} $3 == ""
+    Return
+  ${EndIf}
+  StrCpy $1 $INSTDIR
+  StrCpy $2 1
+  ${Do}
+    Push $1
+    Call ${UN}Identity
+    Pop $0
+    ${IfThen} $0 == $3 ${|} ${ExitDo} ${|}
+    ${GetParent} $1 $1
+    ; A drive ("C:", which names its current folder) was not made by the installer.
+    ${GetParent} $1 $0
+    ${IfThen} $0 == "" ${|} Return ${|}
+    IntOp $2 $2 + 1
+  ${Loop}
+  StrCpy $1 $INSTDIR
+  ${For} $0 1 $2
+    RMDir $1
+    ${GetParent} $1 $1
+  ${Next}
+FunctionEnd
 !macroend
-!insertmacro REFUSE_WHILE_RUNNING ""
-!insertmacro REFUSE_WHILE_RUNNING "un."
+!insertmacro SHARED_FUNCTIONS "" installed
+!insertmacro SHARED_FUNCTIONS "un." uninstalled
 
 ; The 64-bit program on 64-bit Windows, registered in the 64-bit view of the registry.
 !macro USE_WINDOWS_BITNESS
@@ -156,6 +271,7 @@ FunctionEnd
 !macroend
 
 Function .onInit
+  Call RequireTempFolder
   !insertmacro USE_WINDOWS_BITNESS
   ; A folder given with /D= stays; an update goes where the last installation went.
   ${If} $INSTDIR == ""
@@ -171,6 +287,7 @@ Function .onInit
 FunctionEnd
 
 Function un.onInit
+  Call un.RequireTempFolder
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/AFTER=" $1
@@ -179,6 +296,7 @@ Function un.onInit
     Quit
   ${EndIf}
   !insertmacro USE_WINDOWS_BITNESS
+  Call un.CanonicalInstdir
   Call un.RefuseWhileRunning
 FunctionEnd
 
@@ -215,28 +333,31 @@ FunctionEnd
 ; Tells the operator that FOLDER cannot be written, with Windows' reason for the error
 ; code on the stack, and fails the installation.
 !macro REFUSE_FOLDER FOLDER
-  Pop $R0
-  System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i R0, i 0, w .R1, i ${NSIS_MAX_STRLEN}, p 0)'
+  Call WindowsReason
+  Pop $R1
   DetailPrint "${FOLDER}: $R1"
   MessageBox MB_OK|MB_ICONSTOP "stepdial cannot be installed in ${FOLDER}:$\r$\n$R1" /SD IDOK
   Abort
 !macroend
 
-; Makes $INSTDIR and the folders above it it lacks, outermost first, counting them in
-; $AddedFolders, and opens stepdial.exe there for writing: a folder that cannot be
-; written is named with Windows' reason before anything is installed.
+; Makes $INSTDIR and the folders above it it lacks, outermost first, keeping the
+; outermost in $AddedFolders, and opens stepdial.exe there for writing: a folder that
+; cannot be written is named with Windows' reason before anything is installed.
 Function MakeFolder
+  Call CanonicalInstdir
   StrCpy $1 $INSTDIR
-  StrCpy $AddedFolders 0
+  StrCpy $AddedFolders ""
+  StrCpy $4 0
   ${Do}
     ${If} ${FileExists} "$1\*.*"
     ${OrIf} $1 == ""
       ${ExitDo}
     ${EndIf}
-    IntOp $AddedFolders $AddedFolders + 1
+    StrCpy $AddedFolders $1
+    IntOp $4 $4 + 1
     ${GetParent} $1 $1
   ${Loop}
-  ${ForEach} $2 $AddedFolders 1 - 1
+  ${ForEach} $2 $4 1 - 1
     StrCpy $1 $INSTDIR
     ${For} $3 2 $2
       ${GetParent} $1 $1
@@ -274,18 +395,13 @@ Function .onInstFailed
   Call RemoveAddedFolders
 FunctionEnd
 
-; Removes, when empty, the $AddedFolders folders from $INSTDIR up.
-!macro REMOVE_ADDED_FOLDERS UN
-Function ${UN}RemoveAddedFolders
-  StrCpy $1 $INSTDIR
-  ${For} $2 1 $AddedFolders
-    RMDir $1
-    ${GetParent} $1 $1
-  ${Next}
-FunctionEnd
+; $AddedFolders from the registry: "" without a record by path (a number is an older
+; version's record, ReadRegStr's error).
+!macro READ_ADDED_FOLDERS
+  ClearErrors
+  ReadRegStr $AddedFolders HKLM "${UNINSTALL_KEY}" "AddedFolders"
+  ${IfThen} ${Errors} ${|} StrCpy $AddedFolders "" ${|}
 !macroend
-!insertmacro REMOVE_ADDED_FOLDERS ""
-!insertmacro REMOVE_ADDED_FOLDERS "un."
 
 ; Fails the installation when the instruction before it could not write its file.
 !macro FAIL_ON_ERRORS WHAT
@@ -300,14 +416,20 @@ Section "stepdial"
   SetShellVarContext all
   Call MakeFolder
   ; An update into the folder of the installation before it keeps that one's record of
-  ; the folders it made; without a record, the installation folder alone counts as made
-  ; by it, so that the uninstaller still removes it when empty.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $AddedFolders = 0
-  ${AndIf} $0 == $INSTDIR
-    ClearErrors
-    ReadRegDWORD $AddedFolders HKLM "${UNINSTALL_KEY}" "AddedFolders"
-    ${IfThen} ${Errors} ${|} StrCpy $AddedFolders 1 ${|}
+  ; the folders it made. A version that recorded them by number left nothing that can be
+  ; trusted: none is recorded then, and the folders stay when stepdial goes.
+  ${If} $AddedFolders == ""
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    Push $0
+    Call Identity
+    Pop $0
+    Push $INSTDIR
+    Call Identity
+    Pop $1
+    ${If} $0 != ""
+    ${AndIf} $0 == $1
+      !insertmacro READ_ADDED_FOLDERS
+    ${EndIf}
   ${EndIf}
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
@@ -333,7 +455,11 @@ Section "stepdial"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   ; In place: the uninstaller's own process does the work, and its status is the outcome.
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "AddedFolders" $AddedFolders
+  ${If} $AddedFolders == ""
+    DeleteRegValue HKLM "${UNINSTALL_KEY}" "AddedFolders"
+  ${Else}
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "AddedFolders" $AddedFolders
+  ${EndIf}
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ; In KiB, of what was put here: not the operator's port library or anything else
@@ -353,21 +479,60 @@ SectionEnd
 
 ; Run in place, the uninstaller cannot delete its own file while it runs (nor rename
 ; it: it reads itself with a handle that refuses both): a copy in the temporary folder
-; does that, with the folders, the moment this process has ended.
+; does that, with the folders, the moment this process has ended. The copy is made before
+; anything is removed: where the temporary folder cannot take it, nothing changes.
+Var SelfCopy
+Function un.CopySelf
+  StrCpy $SelfCopy ""
+  Push $EXEPATH
+  Call un.Identity
+  Pop $0
+  Push "$INSTDIR\uninstall.exe"
+  Call un.Identity
+  Pop $1
+  ; Not in place: NSIS's own copy, which removes the installed file as any other.
+  ${If} $0 == ""
+  ${OrIf} $0 != $1
+    Return
+  ${EndIf}
+  ClearErrors
+  GetTempFileName $SelfCopy
+  System::Call 'kernel32::CopyFileW(w "$EXEPATH", w "$SelfCopy", i 0) i.r0 ?e'
+  Pop $1
+  ${If} $0 = 0
+    Delete $SelfCopy
+    Push $1
+    Call un.WindowsReason
+    Pop $1
+    MessageBox MB_OK|MB_ICONSTOP "stepdial cannot be uninstalled: the uninstaller cannot copy itself \
+to the temporary folder $TEMP, from where it removes its own file:$\r$\n$1$\r$\nMake room there or \
+make it writable, then try again." /SD IDOK
+    SetErrorLevel ${EXIT_NO_TEMP}
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Removes the uninstaller and the folders the installation made: at once when this is a
+; copy, else through the copy CopySelf made, which waits for this process to end. Where
+; that copy cannot be started, the uninstaller goes when Windows restarts.
 Function un.RemoveSelf
-  ${If} $EXEPATH != "$INSTDIR\uninstall.exe"
+  ${If} $SelfCopy == ""
     Delete "$INSTDIR\uninstall.exe"
     Call un.RemoveAddedFolders
     Return
   ${EndIf}
-  GetTempFileName $0
-  System::Call 'kernel32::CopyFileW(w "$EXEPATH", w r0, i 0)'
   System::Call 'kernel32::GetCurrentProcessId() i.r1'
-  Exec '"$0" /S /AFTER=$1 /FOLDERS=$AddedFolders _?=$INSTDIR'
+  ClearErrors
+  Exec '"$SelfCopy" /S /AFTER=$1 /FOLDERS="$AddedFolders" _?=$INSTDIR'
+  ${If} ${Errors}
+    Delete $SelfCopy
+    Delete /REBOOTOK "$INSTDIR\uninstall.exe"
+  ${EndIf}
 FunctionEnd
 
-; The copy of RemoveSelf: waits for the uninstaller given by /AFTER= to end, removes
-; its file and the /FOLDERS= folders it made, and goes itself when Windows restarts.
+; The copy of CopySelf: waits for the uninstaller given by /AFTER= to end, removes its
+; file and the folders it made (/FOLDERS=, as $AddedFolders), and goes itself when
+; Windows restarts.
 Function un.RemoveAfter
   ${GetOptions} $0 "/FOLDERS=" $AddedFolders
   ; SYNCHRONIZE
@@ -385,6 +550,9 @@ Section "Uninstall"
   SetShellVarContext all
   ; The folders can go only when no process, this one included, works in them.
   SetOutPath $TEMP
+  ; The port library the operator put here is not ours to remove: only empty folders go.
+  !insertmacro READ_ADDED_FOLDERS
+  Call un.CopySelf
   ClearErrors
   Delete "$INSTDIR\stepdial.exe"
   Delete "$INSTDIR\fonts-licence.txt"
@@ -392,12 +560,10 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\stepdial settings.lnk"
   ; What could not be removed stays registered, with the uninstaller to try again.
   ${If} ${Errors}
+    ${IfThen} $SelfCopy != "" ${|} Delete $SelfCopy ${|}
     SetErrorLevel ${EXIT_FAILED}
     Abort
   ${EndIf}
-  ; The port library the operator put here is not ours to remove: only empty folders go.
-  ReadRegDWORD $AddedFolders HKLM "${UNINSTALL_KEY}" "AddedFolders"
-  Call un.RemoveSelf
 
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "AddedFont"
   ${If} $0 = 1
@@ -412,5 +578,6 @@ Section "Uninstall"
   ${EndIf}
   SendMessage ${HWND_BROADCAST} ${WM_FONTCHANGE} 0 0 /TIMEOUT=5000
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  Call un.RemoveSelf
   ${IfThen} ${RebootFlag} ${|} SetErrorLevel ${EXIT_RESTART} ${|}
 SectionEnd

@@ -47,14 +47,17 @@ TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
 TEST(PortSettings, RowsNameTheDrivenParallelPortEveryBoardAndAChosenOneNotPluggedInAndOkSavesTheSelectedOne) {
     MemoryStore store;
     SavePortChoice(store, {Output::UsbBoard, {"FT9XYZ", ""}});
+    const std::vector<UsbBoard> boards = {{"FT232R USB UART", "A50285BI", "1-1.4"},
+                                          {"FT231X USB UART", "", "1-2"}};
     PortSettings settings(store, {{{"/dev/parport0", 0xd010, false}, {"/dev/parport1", 888, true}},
-                                  {{"FT232R USB UART", "A50285BI", "1-1.4"}, {"FT231X USB UART", "", "1-2"}},
+                                  boards,
                                   "ftd2xx.dll: not loadable"});
-    const std::vector<std::string> rows = {
-        "Parallel port /dev/parport1 at " + DescribeAddress(888) +
-            "; also found, not used: /dev/parport0 at " + DescribeAddress(0xd010),
-        "USB board FT232R USB UART, serial A50285BI", "USB board FT231X USB UART at USB 1-2",
-        DescribeBoardChoice({"FT9XYZ", ""}) + std::string(settings_text::kNotPluggedIn)};
+    const std::vector<std::string> rows = {"Parallel port /dev/parport1 at " + DescribeAddress(888) +
+                                               "; also found, not used: /dev/parport0 at " +
+                                               DescribeAddress(0xd010),
+                                           DescribeBoard(boards[0]), DescribeBoard(boards[1]),
+                                           DescribeBoardChoice({"FT9XYZ", ""}) +
+                                               std::string(settings_text::kNotPluggedIn)};
     ASSERT_EQ(settings.Rows().size(), rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) EXPECT_EQ(settings.Rows()[row].text, rows[row]);
     EXPECT_EQ(settings.Selected(), 3u);

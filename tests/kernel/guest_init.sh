@@ -1,7 +1,7 @@
 #!/bin/busybox sh
 # The emulated machine's first and only process. The boot to run comes on the kernel
 # command line (stepdial.boot=ppdev|second|card|busy|foreign|udev|lp|lp_poll|direct|
-# direct_input|absent); the verdict leaves through the isa-debug-exit device at 0xf4, whose
+# direct_input|absent|usb); the verdict leaves through the isa-debug-exit device at 0xf4, whose
 # value becomes qemu's exit status.
 
 /bin/busybox --install -s /bin
@@ -20,12 +20,37 @@ verdict() {
 }
 
 # Loads a module after those it depends on, in the order the host read from the
-# modules themselves (lib/modules/M.load); a module already loaded is skipped.
+# modules themselves (lib/modules/M.load), the module itself with the parameters given
+# after its name; a module already loaded (listed with _ for -) is skipped.
 load() {
-    for dep in $(cat "/lib/modules/$1.load"); do
-        grep -q "^$dep " /proc/modules && continue
-        insmod "/lib/modules/$dep.ko" || return 1
+    module=$1
+    shift
+    for dep in $(cat "/lib/modules/$module.load"); do
+        grep -q "^$(echo "$dep" | tr - _) " /proc/modules && continue
+        if [ "$dep" = "$module" ]; then insmod "/lib/modules/$dep.ko" "$@" || return 1
+        else insmod "/lib/modules/$dep.ko" || return 1; fi
     done
+}
+
+# An FTDI FT232R on the kernel's own USB stack: dummy_hcd's host and device sides at full
+# speed, as the chip runs, and a configfs gadget whose one function, FunctionFS, is served
+# by ft232r_gadget. ftdi_sio binds it first, as on a desktop, and makes /dev/ttyUSB0.
+plug_in_ft232r() {
+    load dummy_hcd is_high_speed=0 && load usb_f_fs && load ftdi_sio || { echo "stepdial-guest: loading the USB modules failed"; verdict 3; }
+    mount -t configfs none /sys/kernel/config
+    gadget=/sys/kernel/config/usb_gadget/ft232r
+    mkdir -p $gadget/strings/0x409 $gadget/configs/c.1 $gadget/functions/ffs.ftdi /dev/ffs
+    echo 0x0403 >$gadget/idVendor && echo 0x6001 >$gadget/idProduct && echo 0x0600 >$gadget/bcdDevice
+    echo FTDI >$gadget/strings/0x409/manufacturer
+    echo "FT232R USB UART" >$gadget/strings/0x409/product
+    echo FTSD0001 >$gadget/strings/0x409/serialnumber
+    ln -s $gadget/functions/ffs.ftdi $gadget/configs/c.1/
+    mount -t functionfs ftdi /dev/ffs
+    /bin/ft232r_gadget /dev/ffs /run/bulk_out &
+    for _ in $(seq 50); do [ -e /dev/ffs/ep2 ] && break; sleep 0.1; done
+    ls /sys/class/udc >$gadget/UDC
+    for _ in $(seq 100); do [ -c /dev/ttyUSB0 ] && break; sleep 0.1; done
+    [ -c /dev/ttyUSB0 ] || { echo "stepdial-guest: the FT232R did not come up as /dev/ttyUSB0"; dmesg | tail -n 30; verdict 3; }
 }
 
 load_all() {
@@ -71,6 +96,7 @@ absent)
     done
     ;;
 direct | direct_input) ;;
+usb) plug_in_ft232r ;;
 *) echo "stepdial-guest: unknown boot"; verdict 3 ;;
 esac
 
@@ -83,6 +109,13 @@ if [ "$boot" = udev ]; then
     grep -q '^ *TAGS=.*:uaccess:' /udev.out && grep -q "73-seat-late.rules:[0-9]* RUN 'uaccess'" /udev.out; failed=$?
     [ "$failed" -eq 0 ] || cat /udev.out
     echo "port_check udev: 2 checks, $failed failed" && verdict "$failed"
+fi
+if [ "$boot" = usb ]; then
+    # The package's rule tags the real board's device uaccess, from its own attributes.
+    udevadm test --action=add /bus/usb/devices/1-1 >/udev.out 2>&1
+    grep -q '^ *TAGS=.*:uaccess:' /udev.out && grep -q "73-seat-late.rules:[0-9]* RUN 'uaccess'" /udev.out; failed=$?
+    [ "$failed" -eq 0 ] || { cat /udev.out; echo "port_check usb_udev: 2 checks, $failed failed"; verdict 1; }
+    /bin/usb_check $gadget /run/bulk_out; verdict $?
 fi
 /bin/port_check "$boot" || verdict $?
 case "$boot" in lp | lp_poll)

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Proves the Linux port backend against the kernel's own parallel-port drivers: boots a
-# Debian kernel under qemu with an emulated port at 0x378 and runs port_check in it.
+# Debian kernel under qemu with an emulated port at 0x378 and runs port_check in it; and
+# the USB board's backend against the kernel's USB stack, with usb_check and an emulated
+# FT232R (ft232r_gadget).
 #
-#   qemu_guest.sh prepare WORKDIR PORT_CHECK   fetch the kernel, build the initramfs
+#   qemu_guest.sh prepare WORKDIR PORT_CHECK USB_CHECK GADGET
+#                                              fetch the kernel, build the initramfs
 #   qemu_guest.sh boot WORKDIR BOOT            boot once; BOOT is one of the boots
 #                                              guest_init.sh runs (tests/kernel/CMakeLists.txt)
 #
@@ -21,8 +24,9 @@ release_pin=$(. /etc/os-release && [ "${VERSION_CODENAME:-}" = bookworm ] &&
     echo linux-image-6.1.0-57-amd64 || echo linux-image-6.12.118+deb13-amd64)
 KERNEL_PIN="${STEPDIAL_KERNEL_PIN:-$release_pin}"
 KERNEL_META=linux-image-amd64
-# The modules the boots load; whatever these depend on comes along.
-GUEST_MODULES=(parport parport_pc ppdev lp)
+# The modules the boots load; whatever these depend on comes along. The USB boot's: the
+# emulated host controller with its device side, FunctionFS, and the FTDI serial driver.
+GUEST_MODULES=(parport parport_pc ppdev lp dummy_hcd usb_f_fs ftdi_sio)
 
 here="$(cd "$(dirname "$0")" && pwd)"
 
@@ -196,8 +200,8 @@ unpack_kernel() {
     rm -rf "$tree" "$list"
 }
 
-# The package's udev rule, judged by Debian's own udevadm beside systemd's seat rules.
-UDEV_RULE="$here/../../packaging/linux/70-stepdial-parport.rules"
+# The package's udev rules, judged by Debian's own udevadm beside systemd's seat rules.
+UDEV_RULES=("$here/../../packaging/linux/70-stepdial-parport.rules" "$here/../../packaging/linux/70-stepdial-usb.rules")
 
 # Puts udevadm (from the udev package), the libraries it links, systemd's seat rules and
 # the package's rule into the initramfs tree $2. systemd's private library, which udevadm
@@ -218,16 +222,27 @@ add_udev() {
     for lib in $(LD_LIBRARY_PATH="$private" ldd "$udevadm" | grep -oE '/[^ ]+'); do
         mkdir -p "$root$(dirname "${lib#"$tree"}")" && cp -L "$lib" "$root${lib#"$tree"}"
     done
-    cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "$UDEV_RULE" "$root/usr/lib/udev/rules.d/"
+    cp "$(find "$tree" -name 73-seat-late.rules | head -n 1)" "${UDEV_RULES[@]}" "$root/usr/lib/udev/rules.d/"
     rm -rf "$tree"
 }
 
+# Puts the dynamic program $1 and the libraries it links, as this machine has them, into
+# the initramfs tree $2.
+add_dynamic() {
+    local lib
+    cp "$1" "$2/bin/"
+    for lib in $(ldd "$1" | grep -oE '/[^ ]+'); do
+        mkdir -p "$2$(dirname "$lib")" && cp -L "$lib" "$2$lib"
+    done
+}
+
 prepare() {
-    local work program="$2"
+    local work program="$2" usb_check="$3" gadget="$4"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
     need dpkg-deb tar xz gzip cpio readelf objcopy qemu-system-x86_64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
+    is_static "$gadget" || die "$gadget is not statically linked"
     if ! [ -x /bin/busybox ] || ! is_static /bin/busybox; then
         die "/bin/busybox is not the static one: install busybox-static"
     fi
@@ -240,7 +255,8 @@ prepare() {
     local root="$work/initramfs-root"
     rm -rf "$root"
     mkdir -p "$root"/{bin,dev,proc,sys,lib/modules}
-    cp /bin/busybox "$program" "$root/bin/"
+    cp /bin/busybox "$program" "$gadget" "$root/bin/"
+    add_dynamic "$usb_check" "$root"
     cp "$kernel"/*.ko "$kernel"/*.load "$root/lib/modules/"
     cp "$here/guest_init.sh" "$root/init"
     add_udev "$work" "$root"
@@ -270,7 +286,7 @@ boot() {
                   -chardev null,id=lpt2 -device isa-parallel,chardev=lpt2,index=1,iobase=0x278,irq=5) ;;
     # A plug-in card's port: the only one, and not at 0x378.
     card) port=(-chardev null,id=lpt -device isa-parallel,chardev=lpt,iobase=0x278,irq=5) ;;
-    absent) ;;
+    absent | usb) ;;
     *) die "unknown boot '$boot'" ;;
     esac
 
@@ -299,6 +315,11 @@ boot() {
     fi
     if [ "$passed" -eq 1 ]; then
         grep -E '^(ok|FAIL|     |port_check|second program|figures|stepdial-guest)' "$log" || true
+        if [ "$boot" = usb ]; then
+            echo "figures usb: the board's bytes as the gadget received them, intervals in ms:" \
+                "COUNT MEAN MIN P50 P99 MAX WITHIN BAND"
+            echo "figures usb: $(sed -n 's/^tick_us //p' "$log" | python3 "$here/../../scripts/tick_intervals.py")"
+        fi
         echo "boot $boot: passed"
         return 0
     fi
@@ -312,7 +333,7 @@ boot() {
 }
 
 case "${1:-}" in
-prepare) [ $# -eq 3 ] || die "usage: $0 prepare WORKDIR PORT_CHECK"; prepare "$2" "$3" ;;
+prepare) [ $# -eq 5 ] || die "usage: $0 prepare WORKDIR PORT_CHECK USB_CHECK GADGET"; prepare "$2" "$3" "$4" "$5" ;;
 boot) [ $# -eq 3 ] || die "usage: $0 boot WORKDIR BOOT"; boot "$2" "$3" ;;
-*) die "usage: $0 prepare WORKDIR PORT_CHECK | boot WORKDIR BOOT" ;;
+*) die "usage: $0 prepare WORKDIR PORT_CHECK USB_CHECK GADGET | boot WORKDIR BOOT" ;;
 esac

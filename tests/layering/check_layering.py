@@ -3,8 +3,8 @@
 names one of the project's headers without its folder.
 
 The layers, lowest first: motor/ (the controller and the port backends), ports/ (the
-outputs beside the parallel port and the choice between them), core/ (the
-window without a toolkit), the front ends qt/ and win32/ beside each other, sim/ (the
+outputs other than the parallel port, and the choice of output), core/ (the window
+without a toolkit), the front ends qt/ and win32/ beside each other, sim/ (the
 simulated port and the virtual motor, which know the motor alone),
 and the programs, benchmarks and tests.
 

@@ -169,7 +169,7 @@ TEST(SteppingController, APortFailingMidMoveIsReportedNotSwallowed) {
     motor.controller.StepMotor("360");
     EXPECT_THROW(motor.controller.StepMotor("360"), PortError);
     EXPECT_EQ(motor.port.Values(), (Bytes{6, 12, 9}));
-    EXPECT_EQ(motor.controller.CurrentStep(), 3) << "a step whose pattern never reached the lines was counted";
+    EXPECT_EQ(motor.controller.CurrentStep(), 3) << "a step counted that never reached the coils";
 }
 
 TEST(SteppingController, MisuseBeforeStartUpIsALogicError) {

@@ -79,10 +79,21 @@ fi
 # The drivers at every boot, the devices open to the desktop's user (73-seat-late.rules acts
 # on the tag, so the rule sorts before it), and a postinst that applies both at once.
 dpkg-deb -I "$deb" postinst | sh -n || fail "the package has no valid postinst"
-rule=$(grep -oE '\./usr/lib/udev/rules\.d/[^ ]+' "$work/files")
-[[ "$(basename "$rule")" < 73-seat-late.rules ]] || fail "$rule sorts after 73-seat-late.rules"
-dpkg-deb --fsys-tarfile "$deb" | tar -xO "$rule" | grep -qE '^SUBSYSTEM=="ppdev".*TAG\+="uaccess"' ||
-  fail "$rule does not tag the ppdev devices uaccess"
+for rule in $(grep -oE '\./usr/lib/udev/rules\.d/[^ ]+' "$work/files"); do
+  [[ "$(basename "$rule")" < 73-seat-late.rules ]] || fail "$rule sorts after 73-seat-late.rules"
+done
+rule_of() { dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/lib/udev/rules.d/$1" | grep -v '^#'; }
+rule_of 70-stepdial-parport.rules | grep -qE '^SUBSYSTEM=="ppdev".*TAG\+="uaccess"' ||
+  fail "the parallel-port rule does not tag the ppdev devices uaccess"
+# FTDI's chips with a bit-bang mode, in the very line the message tells an administrator
+# without the package to add.
+usb_rule=$(rule_of 70-stepdial-usb.rules)
+for id in 6001 6010 6011 6014 6015; do
+  grep -qE "^SUBSYSTEM==\"usb\", ATTR\{idVendor\}==\"0403\", ATTR\{idProduct\}==\"([0-9|]*\|)?$id(\|[0-9|]*)?\",.*TAG\+=\"uaccess\"" \
+    <<<"$usb_rule" || fail "the USB rule does not tag 0403:$id uaccess: $usb_rule"
+done
+python3 "$source_dir/tests/support/facts.py" remedy kAllowTheBoard | grep -qF -- "$usb_rule" ||
+  fail "the remedy kAllowTheBoard does not give the USB rule's line: $usb_rule"
 [ "$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/modules-load.d/stepdial.conf | grep -v '^#' | sort | xargs)" = \
   "parport_pc ppdev" ] || fail "the modules-load file does not load parport_pc and ppdev"
 # The printer driver kept off the ports, and the rule's access taken back on removal.
@@ -163,14 +174,16 @@ for program in stepdial stepdial-sim; do
   done
   grep -qF "stepdial $version" "$work/$program.txt" || fail "$program.1 does not say version $version"
 done
-# Every failure the Linux port can report, as its source words it, has its entry in the
-# page, beside the files the program reads.
+# Every failure the Linux port and the USB board can report, as their sources word it, has
+# its entry in the page (followed by the library's own words in parentheses, where it gives
+# them), beside the files the program reads.
 messages=$(cat "$source_dir"/motor/port_linux.cpp "$source_dir"/motor/port_ppdev.cpp \
-               "$source_dir"/motor/port_direct_io.cpp |
+               "$source_dir"/motor/port_direct_io.cpp "$source_dir"/ports/usb_board_linux.cpp |
            grep -oE '"(cannot|no) [^"]*"' | tr -d '"' | sort -u)
-[ "$(wc -l <<<"$messages")" -ge 5 ] || fail "found only these failures in motor/: $messages"
+[ "$(wc -l <<<"$messages")" -ge 12 ] || fail "found only these failures in motor/ and ports/: $messages"
 while read -r message; do
-  grep -qF ": $message: " "$work/stepdial.txt" || fail "stepdial.1 does not list the failure '$message'"
+  grep -qF -e ": $message: " -e ": $message (" "$work/stepdial.txt" ||
+    fail "stepdial.1 does not list the failure '$message'"
 done <<<"$messages"
 for file in /proc/sys/dev/parport /dev/parportN; do
   grep -qF "$file" "$work/stepdial.txt" || fail "stepdial.1 does not mention $file"

@@ -75,10 +75,10 @@ TEST_F(UsbBoardThroughD2xx, EachFailureNamesTheBoardAndSaysWhatToDo) {
     // The stand-in's failure, the board chosen, the steps that reached the lines, what to do, D2XX's status.
     const std::vector<std::tuple<const wchar_t*, UsbBoardChoice, std::int64_t, std::string_view, std::string>>
         cases = {
-            {nullptr, {"NOSUCH1", ""}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
-            {nullptr, {"", "0x99"}, 0, remedy::usb::kPlugInOrChoose, "FT_DEVICE_NOT_FOUND"},
-            {L"held", {"STEP0001", ""}, 0, remedy::usb::kCloseTheBoardsHolder, "FT_DEVICE_NOT_OPENED"},
-            {L"unplug-after-3", {"STEP0001", ""}, 2, remedy::usb::kPlugTheBoardBackIn, "FT_IO_ERROR"},
+            {nullptr, {"NOSUCH1", ""}, 0, remedy::usb::kPlugInTheBoard, "FT_DEVICE_NOT_FOUND"},
+            {nullptr, {"", "0x99"}, 0, remedy::usb::kPlugInTheBoard, "FT_DEVICE_NOT_FOUND"},
+            {L"held", {"STEP0001", ""}, 0, remedy::usb::kCloseTheBoardsOtherProgram, "FT_DEVICE_NOT_OPENED"},
+            {L"unplug-after-3", {"STEP0001", ""}, 2, remedy::usb::kPlugItInAgain, "FT_IO_ERROR"},
         };
     for (const auto& [fail, choice, stepsDone, remedy, status] : cases) {
         ::SetEnvironmentVariableW(L"STEPDIAL_TEST_FTDI_FAIL", fail);

@@ -8,12 +8,13 @@
 #   - puts the recording stand-in port library beside it, types 90 in the entry and
 #     presses the start button: the port gets 0, then 6 12 9 3 three times; the needle
 #     points down; Enter does not start the motor, Tab and Space do; a move from 0 to
-#     360 takes 48 ticks whose mean interval is the tick period within 3%, none shorter
-#     than half of it (what stays true on a busy machine; the distribution is printed);
-#   - runs the installer again, silently, over the running program: it must refuse with
-#     a non-zero status and leave the program and its registration as they were;
+#     360 takes 48 ticks in order, none shorter than half the tick period (what stays
+#     true on a busy machine; the cadence is printed, not judged);
+#   - runs the installer and the uninstaller again, silently, over the program started by
+#     other spellings of its path: they must refuse and leave it as it was;
 #   - closes the window with Alt+F4: status 0, nothing written at exit;
-#   - uninstalls with /S and checks that everything installed is gone.
+#   - uninstalls with /S and checks that everything installed is gone, and what a full
+#     temporary folder or an untrusted record of the folders it made leaves.
 #
 #   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll --facts BUILD/facts.env
 #                   (--setup stepdial-setup.exe --version VERSION --squatter SQUATTER.exe
@@ -100,14 +101,30 @@ installer_case() {
     echo "$name: status $got; $now"
     [ "$got; $now" = "$status; $left" ] || fail "$name: not status $status; $left"
 }
+# Makes FOLDER take no new file, for root too: root writes whatever a folder's mode says,
+# only the immutable flag stops it. `writable FOLDER` undoes it, and the exit does.
+read_only() {
+    chmod a-w "$1" && at_exit writable "$1"
+    [ "$(id -u)" != 0 ] || chattr +i "$1" || fail "chattr could not make $1 read-only"
+}
+writable() { { [ "$(id -u)" != 0 ] || chattr -i "$1"; } && chmod u+w "$1"; }
 quiet_uninstall() { reg_value "$uninstall_key" QuietUninstallString; }
+# The installer and the registered silent uninstaller over stepdial started as EXE (given
+# its folder as FOLDER, /D= and _?=, when there is one) end with EXIT_RUNNING, changing nothing.
+refused_over() {
+    local left quiet
+    left=$(left_in "$folder")
+    quiet=$(quiet_uninstall)
+    installer_case "installing over stepdial started as $1${2:+, into $2}" "$(exit_status EXIT_RUNNING)" \
+        "$folder" "$left" "\"$windows_setup\" /S${2:+ /D=$2}"
+    installer_case "uninstalling stepdial started as $1${2:+ from $2}" "$(exit_status EXIT_RUNNING)" \
+        "$folder" "$left" "${quiet%%_\?=*}_?=${2:-$windows_folder}"
+}
 if [ -n "$setup" ]; then
     folder="$drive_c/Program Files/stepdial"
     windows_folder='C:\Program Files\stepdial'
     windows_setup=$(windows_path "$setup")
-    # Root writes whatever a folder's mode says: only the immutable flag stops it.
-    mkdir -p "$drive_c/read-only" && chmod a-w "$drive_c/read-only" && at_exit chattr -i "$drive_c/read-only"
-    [ "$(id -u)" != 0 ] || chattr +i "$drive_c/read-only" || fail "chattr could not make a folder read-only"
+    mkdir -p "$drive_c/read-only" && read_only "$drive_c/read-only"
     installer_case "read-only folder" "$(exit_status EXIT_FAILED)" "$drive_c/read-only" \
         "entries: empty; key: no; shortcut: no" "\"$windows_setup\" /S /D=C:\\read-only\\step dial"
     mkdir -p "$drive_c/squatter" && cp "$squatter" "$drive_c/squatter/stepdial.exe"
@@ -140,33 +157,41 @@ if [ -n "$setup" ]; then
     [ "$(reg_value "$substitutes_key" David)" = "David CLM" ] || fail "\"David\" is not mapped to David CLM"
     [ "$(reg_value "$fonts_key" "David CLM Bold (OpenType)")" = DavidCLM-Bold.otf ] || fail "David CLM is not registered"
     echo "installed into $windows_folder: a $arch stepdial.exe, EstimatedSize $size bytes"
+    # Other spellings of the program's path, which the running check must see through:
+    # its folder's 8.3 name as Wine gives it, and a second drive letter on the folder above.
+    printf '@for %%%%I in ("%s") do @echo %%%%~sI\r\n' "$windows_folder\\stepdial.exe" >"$drive_c/short.bat"
+    short_exe=$("$loader" cmd /c 'C:\short.bat' </dev/null | tr -d '\r')
+    [[ "$short_exe" == C:\\*~*\\stepdial.exe ]] || fail "no 8.3 path of $windows_folder from Wine: $short_exe"
+    ln -s "../drive_c/Program Files" "$WINEPREFIX/dosdevices/p:"
+    drive_exe='P:\stepdial\stepdial.exe'
 else
     folder="$drive_c/stepdial"
     windows_folder='C:\stepdial'
     mkdir -p "$folder"
     cp "$program" "$folder/stepdial.exe"
+    short_exe="$windows_folder\\stepdial.exe" drive_exe="$windows_folder\\stepdial.exe"
 fi
-exe="$windows_folder\\stepdial.exe"
 record="$work/record.txt"
 
 # Without the port library: the start-up write fails before Form1 is shown.
-spawn app_pid "$loader" "$exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null
+spawn app_pid "$loader" "$drive_exe" >"$work/nolib.out" 2>"$work/nolib.err" </dev/null
 box_up() { running && [ -n "$(window_named stepdial)" ]; }
 within 30 box_up || fail "no error box titled stepdial"
 [ -z "$(window_named Form1)" ] || fail "Form1 is on screen beside the start-up error box"
 sleep 0.5
 running || fail "stepdial ended before the error box was acknowledged"
+[ -z "$setup" ] || refused_over "$drive_exe"
 xdotool windowfocus --sync "$(window_named stepdial)" key --clearmodifiers Return
 wait_for_exit 10
 [ "$status" = 1 ] || fail "status $status after the start-up error, not 1"
 grep -qF "stepdial: I/O port 888 (0x378): $library: " "$work/nolib.err" || fail "no port error on standard error"
 grep -qF "(error 126)" "$work/nolib.err" || fail "the error does not say $library was not found"
-grep -qF "$windows_folder" "$work/nolib.err" || fail "the error does not name $windows_folder, where $library goes"
+grep -qF "${drive_exe%\\*}" "$work/nolib.err" || fail "the error does not name ${drive_exe%\\*}, where $library goes"
 echo "without $library: error box, status 1"
 
 # With the stand-in: the operator's moves, as the port sees them.
 cp "$stand_in" "$folder/$library"
-STEPDIAL_TEST_PORT_RECORD=$(windows_path "$record") spawn app_pid "$loader" "$exe" >"$work/run.out" 2>"$work/run.err" </dev/null
+STEPDIAL_TEST_PORT_RECORD=$(windows_path "$record") spawn app_pid "$loader" "$short_exe" >"$work/run.out" 2>"$work/run.err" </dev/null
 form_up() { running && [ -n "$(window_named Form1)" ]; }
 within 30 form_up || fail "no Form1 window"
 form=$(window_named Form1)
@@ -224,8 +249,6 @@ read -r intervals mean min p50 p99 max within band <<<"$cadence"
 period=$(awk -v ns="$TICK_PERIOD_NS" 'BEGIN { print ns / 1e6 }')
 echo "0 to 360 in $arch: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
     "$within% within $band ms (period $period ms)"
-awk -v m="$mean" -v p="$period" 'BEGIN { exit !(m >= p * 0.97 && m <= p * 1.03) }' ||
-    fail "mean tick interval $mean ms is not $period ms within 3%"
 # Half a period: two steps that close together are a rate the motor may not follow.
 awk -v m="$min" -v p="$period" 'BEGIN { exit !(m >= p / 2) }' || fail "a tick interval of $min ms, under half of $period ms"
 
@@ -234,13 +257,10 @@ if [ -n "$setup" ]; then
     touch -d '2001-01-01 00:00' "$folder/stepdial.exe"
     before_exe=$(stat -c %Y "$folder/stepdial.exe")
     "$loader" reg add "$uninstall_key" /v DisplayVersion /d old /f >/dev/null 2>&1
-    installed="entries: fonts-licence.txt $library stepdial.exe; key: yes; shortcut: yes"
-    installer_case "installing over the running stepdial" "$(exit_status EXIT_RUNNING)" "$folder" "$installed" \
-        "\"$windows_setup\" /S"
+    refused_over "$short_exe"
     [ "$(stat -c %Y "$folder/stepdial.exe")" = "$before_exe" ] || fail "the installer replaced the running stepdial.exe"
     [ "$(reg_value "$uninstall_key" DisplayVersion)" = old ] || fail "the installer registered a version over the running stepdial"
-    installer_case "uninstalling the running stepdial" "$(exit_status EXIT_RUNNING)" "$folder" "$installed" \
-        "$(quiet_uninstall)"
+    refused_over "$short_exe" "$windows_folder\\..\\stepdial"
 fi
 
 # Closed as a person closes it.
@@ -253,6 +273,20 @@ wait_for_exit 15
 echo "closed with Alt+F4: status 0, nothing written"
 
 [ -n "$setup" ] || exit 0
+# Without a temporary folder that takes a file, the uninstaller has nowhere for the copy of
+# itself that removes its own file: it changes nothing and says why in its status.
+temp=$("$loader" winepath -u "$("$loader" cmd /c echo %TEMP% </dev/null | tr -d '\r')" </dev/null)
+read_only "$temp"
+installer_case "uninstalling without a temporary folder" "$(exit_status EXIT_NO_TEMP)" "$folder" \
+    "$(left_in "$folder")" "$(quiet_uninstall)"
+writable "$temp"
+# Nor with one too full for the copy: a file size limit below the uninstaller's (above the
+# plug-in's) stands in for a full disk, and the part of the copy that was written goes.
+in_temp=$(ls -A "$temp")
+(trap '' XFSZ && ulimit -f $(($(stat -c %s "$folder/uninstall.exe") / 2048)) &&
+    installer_case "uninstalling with a temporary folder too full for its copy" "$(exit_status EXIT_NO_TEMP)" \
+        "$folder" "$(left_in "$folder")" "$(quiet_uninstall)") || exit 1
+[ "$(ls -A "$temp")" = "$in_temp" ] || fail "the uninstaller left a part of its copy in $temp"
 installer_case "uninstalling beside a squatter" 0 "$folder" "entries: $library; key: no; shortcut: no" "$(quiet_uninstall)"
 within 10 test ! -e "$folder/uninstall.exe" || fail "uninstall.exe still there 10 s after the uninstaller ended"
 [ ! -e "$font" ] || fail "David CLM is still in the Fonts folder"
@@ -268,3 +302,26 @@ installer_case "uninstalling from new folders" 0 "$drive_c/kept/new folder/step 
     "entries: empty; key: no; shortcut: no" "$(quiet_uninstall)"
 within 10 test ! -e "$drive_c/kept/new folder" && [ -d "$drive_c/kept" ] ||
     fail "not only the folders the installation made are gone 10 s after the uninstaller ended"
+
+# A record of the folders it made that cannot be trusted removes none: a number, as an
+# older version recorded them (an absurd one here), or a folder that is neither the
+# installation's nor one above it. An update over an older version's number records none.
+deep='C:\kept\new folder\step dial'
+installer_case "installing into new folders again" 0 "$drive_c/kept/new folder" \
+    "entries: step dial; key: yes; shortcut: yes" "\"$windows_setup\" /S /D=$deep"
+[ "$(reg_value "$uninstall_key" AddedFolders)" = 'C:\kept\new folder' ] || fail "AddedFolders is not C:\kept\new folder"
+"$loader" reg add "$uninstall_key" /v AddedFolders /t REG_DWORD /d 2 /f >/dev/null 2>&1
+installer_case "updating over a number of folders" 0 "$drive_c/kept/new folder" \
+    "entries: step dial; key: yes; shortcut: yes" "\"$windows_setup\" /S /D=$deep"
+! reg_value "$uninstall_key" AddedFolders || fail "an update over a number of folders recorded one"
+mkdir -p "$drive_c/kept/other"
+for record in "REG_DWORD 0x7fffffff" 'REG_SZ C:\kept\other'; do
+    installer_case "installing into the folders left" 0 "$drive_c/kept/new folder/step dial" \
+        "entries: fonts-licence.txt stepdial.exe; key: yes; shortcut: yes" "\"$windows_setup\" /S /D=$deep"
+    "$loader" reg add "$uninstall_key" /v AddedFolders /t "${record% *}" /d "${record#* }" /f >/dev/null 2>&1
+    installer_case "uninstalling with AddedFolders $record" 0 "$drive_c/kept/new folder/step dial" \
+        "entries: empty; key: no; shortcut: no" "$(quiet_uninstall)"
+    within 10 test ! -e "$drive_c/kept/new folder/step dial/uninstall.exe" ||
+        fail "uninstall.exe still there 10 s after the uninstaller ended"
+    [ -d "$drive_c/kept/new folder/step dial" ] && [ -d "$drive_c/kept/other" ] || fail "AddedFolders $record removed a folder"
+done
