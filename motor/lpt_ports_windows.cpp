@@ -40,9 +40,17 @@ int LptNumber(HDEVINFO set, SP_DEVINFO_DATA& device) {
     return number;
 }
 
+// Wine's configuration manager keeps no resources: its CM_Get_First_Log_Conf is a stub
+// that ends the program. There, as where Windows gives none, no range is known.
+bool KeepsResources() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return !ntdll || !::GetProcAddress(ntdll, "wine_get_version");
+}
+
 // The base of the first I/O range Plug and Play allocated to the device: a card's
 // data register, where a PCI card's driver puts its standard port first.
 std::optional<std::uint16_t> IoBase(DEVINST device) {
+    if (!KeepsResources()) return std::nullopt;
     LOG_CONF config = 0;
     if (::CM_Get_First_Log_Conf(&config, device, ALLOC_LOG_CONF) != CR_SUCCESS) return std::nullopt;
     std::optional<std::uint16_t> base;
