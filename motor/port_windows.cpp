@@ -158,8 +158,7 @@ private:
             const std::string found = ModulePath(library_);
             ::FreeLibrary(library_);
             library_ = nullptr;
-            throw PortError(WindowsError(error), address, device,
-                            "the library " + found + " holds no Out32",
+            throw PortError(WindowsError(error), address, device, "the library " + found + " holds no Out32",
                             remedy::windows::ReplaceWithOut32(kLibraryName));
         }
         CheckDriver(address, device);
