@@ -20,6 +20,10 @@ std::string DescribeLpt(const ListedLpt& port) {
     return port.base ? name + " at " + DescribeAddress(*port.base) : name + " without an I/O range";
 }
 
+std::string DescribeLptDevice(const LptChoice& choice, std::string_view library) {
+    return choice.name.empty() ? std::string(library) : choice.name + ": " + std::string(library);
+}
+
 LptChoice ChooseLpt(const LptListing& listing, std::uint16_t preferred) {
     const std::string fallback = ", so stepdial writes to " + DescribeAddress(preferred);
     if (!listing.error.empty())

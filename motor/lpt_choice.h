@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace stepdial {
@@ -33,6 +34,11 @@ struct LptChoice {
 // its base, which is where a plug-in card's port lands. `preferred` when Windows lists none,
 // cannot list them, or gives the first no I/O base.
 LptChoice ChooseLpt(const LptListing& listing, std::uint16_t preferred);
+
+// How messages name the port written through `library`, as the Linux ones name
+// /dev/parportN after the address: "LPT3: inpoutx64.dll", or the library alone when no
+// listed port was taken.
+std::string DescribeLptDevice(const LptChoice& choice, std::string_view library);
 
 // "LPT3 at 53264 (0xd010)", or "LPT3 without an I/O range".
 std::string DescribeLpt(const ListedLpt& port);

@@ -114,7 +114,7 @@ private:
         port_ = ChooseLpt(ListLptPorts(), preferred);
         if (!port_.unresolved.empty()) std::fprintf(stderr, "stepdial: %s\n", port_.unresolved.c_str());
         const std::uint16_t address = port_.address;
-        const std::string device = Device();
+        const std::string device = DescribeLptDevice(port_, kLibraryName);
         // The program's folder and System32, never the current directory: a library
         // planted there must not be run with the rights needed for port I/O.
         library_ = LoadPortLibrary(search_);
@@ -173,11 +173,6 @@ private:
         library_ = nullptr;
         out32_ = nullptr;
         throw DriverNotOpenError(address, device, ReadDriverFacts());
-    }
-
-    // How messages name the port, as the Linux ones name /dev/parportN: "LPT3: inpoutx64.dll".
-    std::string Device() const {
-        return port_.name.empty() ? kLibraryName : port_.name + ": " + kLibraryName;
     }
 
     LibrarySearch search_;

@@ -27,6 +27,8 @@ TEST_P(LptChoiceFrom, TakesThePortTheLinuxRuleTakes) {
     EXPECT_EQ(choice.address, GetParam().address);
     EXPECT_EQ(choice.name, GetParam().port);
     EXPECT_EQ(!choice.unresolved.empty(), GetParam().said) << choice.unresolved;
+    EXPECT_EQ(DescribeLptDevice(choice, "inpoutx64.dll"),
+              GetParam().port.empty() ? "inpoutx64.dll" : GetParam().port + ": inpoutx64.dll");
 }
 
 INSTANTIATE_TEST_SUITE_P(
