@@ -9,13 +9,6 @@
 namespace stepdial {
 namespace {
 
-// Windows' code for the service: why it did not start, that it does not exist, or why the
-// service manager could not be asked; "not started" where it records nothing.
-DWORD ServiceCode(const DriverFacts& facts) {
-    if (facts.state == DriverFacts::Service::Absent) return ERROR_SERVICE_DOES_NOT_EXIST;
-    return facts.code ? facts.code : ERROR_SERVICE_NOT_ACTIVE;
-}
-
 std::string Remedy(const DriverFacts& facts) {
     switch (ChooseDriverReason(facts)) {
     case DriverReason::MemoryIntegrity:
@@ -35,7 +28,7 @@ std::string Remedy(const DriverFacts& facts) {
 }  // namespace
 
 PortError DriverNotOpenError(std::uint16_t address, std::string_view device, const DriverFacts& facts) {
-    return PortError(WindowsError(ServiceCode(facts)), address, device,
+    return PortError(WindowsError(DriverServiceCode(facts)), address, device,
                      "the port library's driver (service " + facts.service +
                          ") is not open, so nothing would reach the port",
                      Remedy(facts));

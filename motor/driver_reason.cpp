@@ -4,6 +4,11 @@ namespace stepdial {
 
 bool IsBlockedDriverCode(std::uint32_t code) { return code == 1275 || code == 577 || code == 0x800B010C; }
 
+std::uint32_t DriverServiceCode(const DriverFacts& facts) {
+    if (facts.state == DriverFacts::Service::Absent) return 1060;
+    return facts.code ? facts.code : 1062;
+}
+
 DriverReason ChooseDriverReason(const DriverFacts& facts) {
     // Memory integrity first: with it on, running as administrator or reinstalling the
     // driver cannot help, whatever the service says.

@@ -33,6 +33,11 @@ enum class DriverReason {
 
 DriverReason ChooseDriverReason(const DriverFacts& facts);
 
+// Windows' code for the service, which the message gives with Windows' text: why it did
+// not start, 1060 ERROR_SERVICE_DOES_NOT_EXIST, or why the service manager could not be
+// asked; 1062 ERROR_SERVICE_NOT_ACTIVE where it records nothing.
+std::uint32_t DriverServiceCode(const DriverFacts& facts);
+
 // Whether `code` is one Windows gives a driver its code integrity refuses: 1275
 // ERROR_DRIVER_BLOCKED, 577 ERROR_INVALID_IMAGE_HASH, 0x800B010C CERT_E_REVOKED.
 bool IsBlockedDriverCode(std::uint32_t code);

@@ -1,4 +1,5 @@
-// Which advice fits what Windows records of the port library's driver.
+// The advice for a closed port driver, and Windows' code, from what Windows records. A code
+// the service manager gives for itself (Unknown) is never the driver's exit code.
 #include <gtest/gtest.h>
 
 #include "motor/driver_reason.h"
@@ -6,63 +7,38 @@
 namespace stepdial {
 namespace {
 
-using Service = DriverFacts::Service;
+using enum DriverFacts::Service;
+using enum DriverReason;
 
 struct ReasonCase {
-    const char* name;
-    DriverFacts facts;
+    DriverFacts facts;  // service, state, code, memory integrity, elevated
     DriverReason reason;
-    // Named in the test's output by its case, not by its bytes.
-    friend void PrintTo(const ReasonCase& c, std::ostream* os) { *os << c.name; }
+    std::uint32_t code;
+    friend void PrintTo(const ReasonCase& c, std::ostream* os) {
+        *os << static_cast<int>(c.reason) << " " << c.code;
+    }
 };
 
-class DriverReasonChoice : public ::testing::TestWithParam<ReasonCase> {};
+class DriverReasonFrom : public ::testing::TestWithParam<ReasonCase> {};
 
-TEST_P(DriverReasonChoice, FitsWhatWindowsRecords) {
+TEST_P(DriverReasonFrom, FitsWhatWindowsRecords) {
     EXPECT_EQ(ChooseDriverReason(GetParam().facts), GetParam().reason);
+    EXPECT_EQ(DriverServiceCode(GetParam().facts), GetParam().code);
 }
 
-// facts: service, state, code, memory integrity, elevated.
-INSTANTIATE_TEST_SUITE_P(Cases, DriverReasonChoice,
-                         ::testing::Values(ReasonCase{"MemoryIntegrityBeforeAnyService",
-                                                      {"inpoutx64", Service::Absent, 0, true, false},
-                                                      DriverReason::MemoryIntegrity},
-                                           ReasonCase{"MemoryIntegrityOverTheBlocklistsCode",
-                                                      {"inpoutx64", Service::Present, 1275, true, true},
-                                                      DriverReason::MemoryIntegrity},
-                                           ReasonCase{"MemoryIntegrityWhenTheServiceCannotBeAsked",
-                                                      {"inpoutx64", Service::Unknown, 5, true, false},
-                                                      DriverReason::MemoryIntegrity},
-                                           ReasonCase{"DriverBlocked",
-                                                      {"inpoutx64", Service::Present, 1275, false, true},
-                                                      DriverReason::Blocklist},
-                                           ReasonCase{"InvalidImageHash",
-                                                      {"inpout32", Service::Present, 577, false, false},
-                                                      DriverReason::Blocklist},
-                                           ReasonCase{"CertificateRevoked",
-                                                      {"inpoutx64", Service::Present, 0x800B010C, false,
-                                                       false},
-                                                      DriverReason::Blocklist},
-                                           ReasonCase{"NeverRunAsAdministrator",
-                                                      {"inpoutx64", Service::Absent, 0, false, false},
-                                                      DriverReason::NeverInstalled},
-                                           ReasonCase{"AbsentThoughRunAsAdministrator",
-                                                      {"inpoutx64", Service::Absent, 0, false, true},
-                                                      DriverReason::AbsentThoughElevated},
-                                           ReasonCase{"DriverFileMissing",
-                                                      {"inpoutx64", Service::Present, 2, false, true},
-                                                      DriverReason::Other},
-                                           ReasonCase{"StoppedWithoutAnError",
-                                                      {"inpoutx64", Service::Present, 0, false, false},
-                                                      DriverReason::Other},
-                                           // A code the service manager gave for itself is not the driver's.
-                                           ReasonCase{"ServiceManagerRefusedWithABlockedCode",
-                                                      {"inpoutx64", Service::Unknown, 1275, false, false},
-                                                      DriverReason::Other},
-                                           ReasonCase{"ServiceManagerDeniedAccess",
-                                                      {"inpoutx64", Service::Unknown, 5, false, false},
-                                                      DriverReason::Other}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DriverReasonFrom,
+    ::testing::Values(ReasonCase{{"inpoutx64", Absent, 0, true, false}, MemoryIntegrity, 1060},
+                      ReasonCase{{"inpoutx64", Present, 1275, true, true}, MemoryIntegrity, 1275},
+                      ReasonCase{{"inpoutx64", Unknown, 5, true, false}, MemoryIntegrity, 5},
+                      ReasonCase{{"inpoutx64", Present, 1275, false, true}, Blocklist, 1275},
+                      ReasonCase{{"inpout32", Present, 577, false, false}, Blocklist, 577},
+                      ReasonCase{{"inpoutx64", Present, 0x800B010C, false, false}, Blocklist, 0x800B010C},
+                      ReasonCase{{"inpoutx64", Absent, 0, false, false}, NeverInstalled, 1060},
+                      ReasonCase{{"inpoutx64", Absent, 0, false, true}, AbsentThoughElevated, 1060},
+                      ReasonCase{{"inpoutx64", Present, 2, false, true}, Other, 2},
+                      ReasonCase{{"inpoutx64", Present, 0, false, false}, Other, 1062},
+                      ReasonCase{{"inpoutx64", Unknown, 1275, false, false}, Other, 1275}));
 
 }  // namespace
 }  // namespace stepdial

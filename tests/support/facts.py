@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 """The product's facts for the test scripts, read from their one home in the sources.
 
-    facts.py remedies        every remedy the programs give (the Windows port library's
-                             too): NAME<TAB>TEXT per line, a constant's whole text, or a
-                             fixed part of a built one
+    facts.py remedies        every remedy the programs give (Windows' too): NAME<TAB>TEXT per
+                             line, a constant's whole text, or a fixed part of a built one
     facts.py remedy NAME     the text of the remedy constant NAME
     facts.py line1           Form1's needle in twips: pivot x, pivot y, tip x, tip y at 0 degrees
 """
