@@ -7,7 +7,7 @@
 namespace stepdial {
 namespace {
 
-// The library installs the driver of the Windows' bitness, not its own: a 32-bit library
+// The library installs the driver of Windows' bitness, not of its own: a 32-bit library
 // on 64-bit Windows loads inpoutx64.sys.
 const char* ServiceName() {
 #ifdef _WIN64
