@@ -14,9 +14,6 @@ struct ReasonCase {
     DriverFacts facts;  // service, state, code, memory integrity, elevated
     DriverReason reason;
     std::uint32_t code;
-    friend void PrintTo(const ReasonCase& c, std::ostream* os) {
-        *os << static_cast<int>(c.reason) << " " << c.code;
-    }
 };
 
 class DriverReasonFrom : public ::testing::TestWithParam<ReasonCase> {};

@@ -13,7 +13,6 @@ struct LptCase {
     std::uint16_t address;
     std::string port;
     std::string said;  // what the choice must say of the ports listed, when none was taken
-    friend void PrintTo(const LptCase& c, std::ostream* os) { *os << c.address << " " << c.port; }
 };
 
 class LptChoiceFrom : public ::testing::TestWithParam<LptCase> {};
