@@ -77,6 +77,14 @@ std::string PutTheLibrary(std::string_view library, std::string_view folder) {
     return "Put " + std::string(library) + " in " + std::string(folder) + ".";
 }
 
+std::string SeeTheDriverService(std::string_view service) {
+    const std::string name(service);
+    return "sc query " + name +
+           " shows the state of the port library's driver service. To install the driver afresh, remove the "
+           "service as administrator (sc delete " +
+           name + "), then start stepdial once as administrator.";
+}
+
 std::string ReplaceWithOut32(std::string_view library) {
     return "Replace it with the inpout " + std::string(library) + " that exports Out32.";
 }

@@ -105,6 +105,26 @@ namespace windows {
 inline constexpr std::string_view kOpenThePortDriver =
     "Start stepdial once as administrator (right-click it, Run as administrator) so that the port library "
     "can install its driver, or install the driver with the installer that comes with the library.";
+// Memory integrity lets no build of the library's 64-bit driver load, and no rights change
+// that. Each of the two texts ends a sentence, so that an output needing no driver can be
+// named after it.
+inline constexpr std::string_view kTurnOffMemoryIntegrity =
+    "Windows' memory integrity (core isolation) stops the port library's driver from loading, and running "
+    "as administrator does not change that. Turning memory integrity off (Windows Security > Device "
+    "security > Core isolation details, then restart the PC) lets the driver load, but lowers the PC's "
+    "protection against malicious drivers.";
+// The blocklist refuses the usual builds of the driver by their hash.
+inline constexpr std::string_view kTurnOffTheBlocklist =
+    "Windows' vulnerable driver blocklist stops this build of the port library's driver from loading, and "
+    "running as administrator does not change that. Turning the Microsoft Vulnerable Driver Blocklist off "
+    "(Windows Security > Device security > Core isolation details, then restart the PC) lets the driver "
+    "load, but lowers the PC's protection against malicious drivers.";
+// The library ran as administrator and still left no service: something took the driver.
+inline constexpr std::string_view kInstallTheDriverByHand =
+    "stepdial runs as administrator and the port library still installed no driver: check whether an "
+    "antivirus program removed it, then install the driver with the installer that comes with the library.";
+// Anything else Windows records of the driver's service `service`.
+std::string SeeTheDriverService(std::string_view service);
 // A file that is no Windows program at all.
 std::string ReplaceTheLibrary(std::string_view bitness, std::string_view library);
 // A library of the other bitness.

@@ -1,9 +1,15 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
+#include "motor/driver_facts_windows.h"
+#include "motor/driver_not_open.h"
 #include "motor/hardware_port.h"
+#include "motor/lpt_choice.h"
+#include "motor/lpt_ports_windows.h"
 #include "motor/port_error.h"
+#include "motor/port_library.h"
 #include "motor/port_windows.h"
 #include "motor/utf16.h"
 #include "motor/windows_error.h"
@@ -11,26 +17,11 @@
 namespace stepdial {
 namespace {
 
-#ifdef _WIN64
-constexpr wchar_t kLibrary[] = L"inpoutx64.dll";
-constexpr char kLibraryName[] = "inpoutx64.dll";
-constexpr char kBitness[] = "64-bit";
-#else
-constexpr wchar_t kLibrary[] = L"inpout32.dll";
-constexpr char kLibraryName[] = "inpout32.dll";
-constexpr char kBitness[] = "32-bit";
-#endif
-
 // Out32(port, value): both 16-bit, __stdcall (which x64 ignores), returns nothing.
 using Out32Function = void(__stdcall*)(short, short);
 // IsInpOutDriverOpen(): whether the library's kernel driver is open. Out32 does nothing
 // without it, so the dial would turn while the motor stands still.
 using DriverOpenFunction = BOOL(__stdcall*)();
-
-std::error_code WindowsError(DWORD code) {
-    static const WindowsErrorCategory category(kLibraryName);
-    return {static_cast<int>(code), category};
-}
 
 std::wstring WideModulePath(HMODULE module) {
     std::wstring path(32768, L'\0');
@@ -114,11 +105,16 @@ public:
 
     void Write(std::uint16_t address, std::uint8_t value) override {
         if (!out32_) Bind(address);
-        out32_(static_cast<short>(address), static_cast<short>(value));
+        out32_(static_cast<short>(port_.address), static_cast<short>(value));
     }
 
 private:
-    void Bind(std::uint16_t address) {
+    // The port Windows lists, found again at every binding: a card may have moved.
+    void Bind(std::uint16_t preferred) {
+        port_ = ChooseLpt(ListLptPorts(), preferred);
+        if (!port_.unresolved.empty()) std::fprintf(stderr, "stepdial: %s\n", port_.unresolved.c_str());
+        const std::uint16_t address = port_.address;
+        const std::string device = DescribeLptDevice(port_, kLibraryName);
         // The program's folder and System32, never the current directory: a library
         // planted there must not be run with the rights needed for port I/O.
         library_ = LoadPortLibrary(search_);
@@ -126,30 +122,30 @@ private:
             const DWORD error = ::GetLastError();
             const std::string folder = ProgramFolder();
             if (error == ERROR_BAD_EXE_FORMAT && !IsWindowsProgram(FoundCopy())) {
-                throw PortError(WindowsError(error), address, kLibraryName,
+                throw PortError(WindowsError(error), address, device,
                                 "the library " + Utf8(FoundCopy()) + " is no Windows program at all",
                                 remedy::windows::ReplaceTheLibrary(kBitness, kLibraryName));
             }
             if (error == ERROR_BAD_EXE_FORMAT) {
-                throw PortError(WindowsError(error), address, kLibraryName,
+                throw PortError(WindowsError(error), address, device,
                                 std::string("the library is built for another bitness than this ") +
                                     kBitness + " program",
                                 remedy::windows::PutTheRightBitness(kBitness, kLibraryName, folder));
             }
             if (FileExists(BesideProgram())) {
-                throw PortError(WindowsError(error), address, kLibraryName,
+                throw PortError(WindowsError(error), address, device,
                                 "the library " + Utf8(BesideProgram()) +
                                     " is there but cannot be loaded: it is damaged or not the inpout "
                                     "library, or a DLL it needs is missing",
                                 remedy::windows::ReplaceTheUnloadable(kBitness, kLibraryName));
             }
             if (const std::string planted = InCurrentDirectory(); !planted.empty()) {
-                throw PortError(WindowsError(error), address, kLibraryName,
+                throw PortError(WindowsError(error), address, device,
                                 "the library is only in the current directory (" + planted +
                                     "), which is never searched for it",
                                 remedy::windows::MoveIntoTheProgramsFolder(kLibraryName, folder));
             }
-            throw PortError(WindowsError(error), address, kLibraryName,
+            throw PortError(WindowsError(error), address, device,
                             "cannot load the port library from the program's folder or System32",
                             remedy::windows::PutTheLibrary(kLibraryName, folder));
         }
@@ -162,27 +158,25 @@ private:
             const std::string found = ModulePath(library_);
             ::FreeLibrary(library_);
             library_ = nullptr;
-            throw PortError(WindowsError(error), address, kLibraryName,
-                            "the library " + found + " holds no Out32",
+            throw PortError(WindowsError(error), address, device, "the library " + found + " holds no Out32",
                             remedy::windows::ReplaceWithOut32(kLibraryName));
         }
-        CheckDriver(address);
+        CheckDriver(address, device);
     }
 
     // A library without the export is used as it is: nothing can tell whether it works.
-    void CheckDriver(std::uint16_t address) {
+    void CheckDriver(std::uint16_t address, const std::string& device) {
         const auto driverOpen = reinterpret_cast<DriverOpenFunction>(
             reinterpret_cast<void*>(::GetProcAddress(library_, "IsInpOutDriverOpen")));
         if (!driverOpen || driverOpen()) return;
         ::FreeLibrary(library_);
         library_ = nullptr;
         out32_ = nullptr;
-        throw PortError(WindowsError(ERROR_SERVICE_NOT_ACTIVE), address, kLibraryName,
-                        "the port library's driver is not open, so nothing would reach the port",
-                        remedy::windows::kOpenThePortDriver);
+        throw DriverNotOpenError(address, device, ReadDriverFacts());
     }
 
     LibrarySearch search_;
+    LptChoice port_;
     HMODULE library_ = nullptr;
     Out32Function out32_ = nullptr;
 };

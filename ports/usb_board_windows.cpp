@@ -73,11 +73,6 @@ std::error_code FtError(FtStatus status) {
     return {static_cast<int>(status), category};
 }
 
-std::error_code WindowsError(DWORD code) {
-    static const WindowsErrorCategory category(kLibraryName);
-    return {static_cast<int>(code), category};
-}
-
 // Whether the chip's first channel has the bit-bang mode; the other channels of an
 // FT2232H or FT4232H list as boards of their own, their serial and description ending
 // in B, C or D.

@@ -46,9 +46,8 @@ void RegistrySettings::Write(const std::string& key, const std::string& value) {
     const LSTATUS status =
         ::RegSetKeyValueW(HKEY_CURRENT_USER, place.first.c_str(), place.second.c_str(), REG_SZ, data.c_str(),
                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    static const WindowsErrorCategory category("the registry");
     if (status != ERROR_SUCCESS)
-        throw std::system_error(static_cast<int>(status), category,
+        throw std::system_error(WindowsError(static_cast<DWORD>(status)),
                                 "cannot save " + key + " under HKEY_CURRENT_USER\\" + Utf8(root_));
 }
 

@@ -66,9 +66,10 @@ VIAddVersionKey /LANG=1033 LegalCopyright "Copyright ${PUBLISHER}"
 ; The port library is not ours to ship: the operator brings it.
 !define MUI_FINISHPAGE_TEXT "stepdial drives the parallel port through the inpout port library, \
 which does not come with it.$\r$\n$\r$\nPut $Library in $INSTDIR, \
-beside stepdial.exe, before you start stepdial.$\r$\n$\r$\nThe library writes to the port at \
-address 378 (hex). A plug-in PCI or PCIe parallel card sits elsewhere: set its LPT address to 378 \
-in the card driver's settings (Device Manager, the port's Properties), where the card allows it.\
+beside stepdial.exe, before you start stepdial; stepdial finds a PCI or PCIe card's port \
+wherever Windows put it.$\r$\n$\r$\nThe library installs a driver, which memory integrity \
+blocks on most new Windows 11 PCs. Uninstalling stepdial leaves its service (inpoutx64; \
+inpout32 on 32-bit Windows).\
 $\r$\n$\r$\nWithout a parallel port, choose a USB board with an FTDI chip under \
 $\"stepdial settings$\" in the Start menu; its library comes with FTDI's driver from Windows Update."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR"

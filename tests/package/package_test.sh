@@ -190,7 +190,7 @@ for file in /proc/sys/dev/parport /dev/parportN; do
 done
 # So is every remedy the programs give, word for word as its one home words it: the
 # constants whole, the remedies built around a node, group or address by their fixed
-# parts. The Windows port library's remedies are the Windows program's.
+# parts, the Windows port library's among them.
 remedies=$(python3 "$source_dir/tests/support/facts.py" remedies)
 [ "$(wc -l <<<"$remedies")" -ge 20 ] || fail "found only these remedies in motor/port_error.*: $remedies"
 while IFS=$'\t' read -r name text; do

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The product's facts for the test scripts, read from their one home in the sources.
 
-    facts.py remedies        every remedy the Linux program gives: NAME<TAB>TEXT per line,
-                             a constant's whole text, or a fixed part of a built one
+    facts.py remedies        every remedy the programs give (Windows' too): NAME<TAB>TEXT per
+                             line, a constant's whole text, or a fixed part of a built one
     facts.py remedy NAME     the text of the remedy constant NAME
     facts.py line1           Form1's needle in twips: pivot x, pivot y, tip x, tip y at 0 degrees
 """
@@ -18,13 +18,8 @@ def _unquote(pieces):
     return "".join(re.sub(r'\\(.)', r'\1', piece[1:-1]) for piece in re.findall(LITERAL, pieces))
 
 
-def _without_windows(text):
-    """The remedies of the Windows port library are the Windows program's alone."""
-    return re.sub(r'namespace windows \{.*?\}  // namespace windows', "", text, flags=re.S)
-
-
 def remedy_constants():
-    header = _without_windows((ROOT / "motor/port_error.h").read_text())
+    header = (ROOT / "motor/port_error.h").read_text()
     found = re.findall(r'constexpr std::string_view (k\w+) =\s*((?:' + LITERAL + r'\s*)+);', header)
     return {name: _unquote(pieces) for name, pieces in found}
 
@@ -32,7 +27,7 @@ def remedy_constants():
 def built_remedy_parts():
     """The fixed wording of the remedies built around a node, group or address: each
     literal of four words or more in the functions of namespace remedy."""
-    source = _without_windows((ROOT / "motor/port_error.cpp").read_text())
+    source = (ROOT / "motor/port_error.cpp").read_text()
     body = source[source.index("namespace remedy {"):]
     parts = []
     for function, text in re.findall(r'std::string (\w+)\([^)]*\) \{(.*?)\n\}', body, flags=re.S):
