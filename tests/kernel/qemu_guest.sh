@@ -222,6 +222,25 @@ add_udev() {
     rm -rf "$tree"
 }
 
+# The package's scripts and modprobe option, and what runs them as on Debian (dash, kmod's
+# modprobe, which reads modprobe.d, ischroot, setfacl), with getfacl and setpriv for the
+# checks around them, each with the libraries it links, in /usr/bin: busybox's shell runs
+# its own applets of those names, so the guest names these by their path. Which of /lib and /usr/lib kmod reads
+# depends on its version, and in the guest they are not one folder.
+add_package() {
+    local root="$1" tool lib
+    need dash kmod ischroot setfacl getfacl setpriv
+    mkdir -p "$root/pkg" "$root/etc/modprobe.d" "$root/usr/lib/modprobe.d" "$root/usr/bin"
+    cp "$here"/../../packaging/linux/{postinst,postrm} "$root/pkg/"
+    cp "$here/../../packaging/linux/stepdial-lp.conf" "$root/usr/lib/modprobe.d/"
+    ln -s ../usr/lib/modprobe.d "$root/lib/modprobe.d" && ln -s ../../lib/modules "$root/usr/lib/modules"
+    for tool in dash kmod ischroot setfacl getfacl setpriv; do
+        tool="$(command -v "$tool")" && cp "$tool" "$root/usr/bin/"
+        for lib in $(ldd "$tool" | grep -oE '/[^ ]+'); do mkdir -p "$root$(dirname "$lib")" && cp -L "$lib" "$root$lib"; done
+    done
+    ln -s kmod "$root/usr/bin/modprobe" && ln -s kmod "$root/usr/bin/depmod"
+}
+
 prepare() {
     local work program="$2"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
@@ -244,6 +263,7 @@ prepare() {
     cp "$kernel"/*.ko "$kernel"/*.load "$root/lib/modules/"
     cp "$here/guest_init.sh" "$root/init"
     add_udev "$work" "$root"
+    add_package "$root"
     chmod 755 "$root/init" "$root/bin/"*
     (cd "$root" && find . | LC_ALL=C sort | cpio -o -H newc -R 0:0 --quiet) >"$work/initramfs.cpio.tmp"
     mv "$work/initramfs.cpio.tmp" "$work/initramfs.cpio"
