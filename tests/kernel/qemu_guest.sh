@@ -222,20 +222,15 @@ add_udev() {
     rm -rf "$tree"
 }
 
-# The package's scripts and modprobe option, and what runs them as on Debian (dash, kmod's
-# modprobe, which reads modprobe.d, ischroot, setfacl), with getfacl and setpriv for the
-# checks around them, each with the libraries it links, in /usr/bin: busybox's shell runs
-# its own applets of those names, so the guest names these by their path. Which of /lib and /usr/lib kmod reads
-# depends on its version, and in the guest they are not one folder.
+# The package's scripts and option, and what runs them as on Debian (dash, kmod, ischroot, setfacl) in /usr/bin,
+# apart from busybox's applets; /lib and /usr/lib, which kmod reads by its version, are two folders here.
 add_package() {
-    local root="$1" tool lib
-    need dash kmod ischroot setfacl getfacl setpriv
+    local root="$1" tool lib linux="$here/../../packaging/linux"
     mkdir -p "$root/pkg" "$root/etc/modprobe.d" "$root/usr/lib/modprobe.d" "$root/usr/bin"
-    cp "$here"/../../packaging/linux/{postinst,postrm} "$root/pkg/"
-    cp "$here/../../packaging/linux/stepdial-lp.conf" "$root/usr/lib/modprobe.d/"
+    cp "$linux/postinst" "$linux/postrm" "$root/pkg/" && cp "$linux/stepdial-lp.conf" "$root/usr/lib/modprobe.d/"
     ln -s ../usr/lib/modprobe.d "$root/lib/modprobe.d" && ln -s ../../lib/modules "$root/usr/lib/modules"
     for tool in dash kmod ischroot setfacl getfacl setpriv; do
-        tool="$(command -v "$tool")" && cp "$tool" "$root/usr/bin/"
+        need "$tool" && tool="$(command -v "$tool")" && cp "$tool" "$root/usr/bin/"
         for lib in $(ldd "$tool" | grep -oE '/[^ ]+'); do mkdir -p "$root$(dirname "$lib")" && cp -L "$lib" "$root$lib"; done
     done
     ln -s kmod "$root/usr/bin/modprobe" && ln -s kmod "$root/usr/bin/depmod"
