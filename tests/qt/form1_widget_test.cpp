@@ -204,6 +204,22 @@ TEST(Form1Open, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
     }
 }
 
+// Space with a modifier is the button's own press; the modifier let go first, the rule
+// swallows Space's release: no move, and the button must not stay drawn pressed.
+TEST(Form1Open, AModifierLetGoBeforeSpaceLeavesTheButtonUp) {
+    for (const auto modifier : {Qt::ControlModifier, Qt::MetaModifier}) {
+        LoadedForm f;
+        f.form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+        f.form.Command1().setFocus();
+        QTest::keyPress(&f.form.Command1(), Qt::Key_Space, modifier);
+        ASSERT_TRUE(f.form.Command1().isDown()) << "the press did not reach the button";
+        QTest::keyRelease(&f.form.Command1(), Qt::Key_Space);
+        EXPECT_FALSE(f.form.Command1().isDown()) << modifier;
+        EXPECT_FALSE(f.form.Timer1().Enabled()) << modifier;
+    }
+}
+
 // The window's timer delivers the ticks: a click arms it, each tick reaches the controller,
 // the port and the dial, and arrival disarms it.
 TEST(Form1Run, TheTimersTicksTakeTheMotorToTheTargetThenStop) {
