@@ -3,7 +3,8 @@
 # port, as an operator would: the start-up write to 888 (0x378) cannot be made, so an
 # error box must come up before Form1 is ever shown. Presses Return on the box, as a
 # person would, and checks that the program ends with status 1 and the same message on
-# standard error; then once more, with the box destroyed by another X client.
+# standard error; then with standard error closed, and once more with the box destroyed
+# by another X client.
 #
 #   stepdial_e2e.sh PATH/TO/stepdial
 set -euo pipefail
@@ -46,6 +47,18 @@ grep -q "888 (0x378)" "$work/stderr.log" || fail "the message on standard error 
 [ -z "$(window_named Form1)" ] || fail "Form1 appeared after the error"
 echo "stepdial ended with status 1; standard error:"
 cat "$work/stderr.log"
+
+# Started with standard error closed (2>&-, as some launchers do), the display's connection
+# must not take descriptor 2 and carry the failure line: the box comes up all the same.
+QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&-
+within 15 box_or_end || fail "no error box within 15 s with standard error closed"
+running || fail "stepdial ended without an error box with standard error closed"
+xdotool windowfocus --sync "$(window_named stepdial)"
+xdotool key --clearmodifiers Return
+within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial with standard error closed still runs after its box"
+status=0
+wait "$app_pid" || status=$?
+[ "$status" -eq 1 ] || fail "exit status $status with standard error closed, expected 1"
 
 # No one can answer a box another X client destroyed: it counts as dismissed.
 QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&1

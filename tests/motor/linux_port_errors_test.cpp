@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -220,6 +221,24 @@ TEST(HardwarePort, NoParallelPortFailsTheFirstWrite) {
     if (fs::exists("/proc/sys/dev/parport")) GTEST_SKIP() << "this machine has a parport driver loaded";
     auto port = MakeHardwarePort();
     ExpectAll(ErrorOf([&] { port->Write(888, 0); }).what(), {DescribeAddress(888)});
+}
+
+// Out of descriptors, the kernel's list of ports cannot be read, whether it has ports or
+// not: that is said as such, never as a machine without a port.
+TEST(HardwarePort, OutOfDescriptorsIsSaidAsSuch) {
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);  // nothing more opens
+    auto port = MakeHardwarePort();
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    const PortError error = ErrorOf([&] { port->Write(888, 0); });
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(error.code(), std::errc::too_many_files_open) << error.what();
+    EXPECT_EQ(error.remedy(), remedy::kRaiseTheFileLimit) << error.what();
 }
 
 }  // namespace
