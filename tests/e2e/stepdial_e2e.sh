@@ -22,27 +22,35 @@ fi
 start_xvfb
 echo "Xvfb on $DISPLAY"
 
-QT_QPA_PLATFORM=xcb spawn app_pid "$program" >"$work/stdout.log" 2>"$work/stderr.log"
-
 running() { kill -0 "$app_pid" 2>/dev/null; }
 box_or_end() { ! running || [ -n "$(window_named stepdial)" ]; }
-within 15 box_or_end || fail "no error box within 15 s"
-running || fail "stepdial ended without showing an error box"
-box=$(window_named stepdial)
-echo "error box: window $box"
+# The stepdial just started ($1: how) shows its error box and waits.
+await_box() {
+    within 15 box_or_end || fail "no error box within 15 s ($1)"
+    running || fail "stepdial ended without showing an error box ($1)"
+}
+press_return_on_box() {
+    xdotool windowfocus --sync "$(window_named stepdial)"
+    xdotool key --clearmodifiers Return
+}
+# Once its box was answered ($2: how), it ends with status 1.
+ends_with_1() {
+    within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs 10 s after its box was $2 ($1)"
+    local status=0
+    wait "$app_pid" || status=$?
+    [ "$status" -eq 1 ] || fail "exit status $status after the box was $2 ($1), expected 1"
+}
+
+QT_QPA_PLATFORM=xcb spawn app_pid "$program" >"$work/stdout.log" 2>"$work/stderr.log"
+await_box "as started from a terminal"
+echo "error box: window $(window_named stepdial)"
 [ -z "$(window_named Form1)" ] || fail "Form1 is on screen beside the start-up error box"
 
 # The box waits for the operator.
 sleep 0.5
 running || fail "stepdial ended before the error box was dismissed"
-
-xdotool windowfocus --sync "$box"
-xdotool key --clearmodifiers Return
-
-within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs 10 s after the error box was dismissed"
-status=0
-wait "$app_pid" || status=$?
-[ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+press_return_on_box
+ends_with_1 "as started from a terminal" dismissed
 grep -q "888 (0x378)" "$work/stderr.log" || fail "the message on standard error does not name 888 (0x378)"
 [ -z "$(window_named Form1)" ] || fail "Form1 appeared after the error"
 echo "stepdial ended with status 1; standard error:"
@@ -51,20 +59,12 @@ cat "$work/stderr.log"
 # Started with standard error closed (2>&-, as some launchers do), the display's connection
 # must not take descriptor 2 and carry the failure line: the box comes up all the same.
 QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&-
-within 15 box_or_end || fail "no error box within 15 s with standard error closed"
-running || fail "stepdial ended without an error box with standard error closed"
-xdotool windowfocus --sync "$(window_named stepdial)"
-xdotool key --clearmodifiers Return
-within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial with standard error closed still runs after its box"
-status=0
-wait "$app_pid" || status=$?
-[ "$status" -eq 1 ] || fail "exit status $status with standard error closed, expected 1"
+await_box "with standard error closed"
+press_return_on_box
+ends_with_1 "with standard error closed" dismissed
 
 # No one can answer a box another X client destroyed: it counts as dismissed.
 QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&1
-within 15 box_or_end || fail "no second error box within 15 s"
+await_box "a second time"
 xdotool windowclose "$(window_named stepdial)"
-within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs 10 s after its box was destroyed"
-status=0
-wait "$app_pid" || status=$?
-[ "$status" -eq 1 ] || fail "exit status $status after the box was destroyed, expected 1"
+ends_with_1 "a second time" destroyed
