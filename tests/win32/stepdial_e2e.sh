@@ -276,16 +276,18 @@ echo "closed with Alt+F4: status 0, nothing written"
 # Without a temporary folder that takes a file, the uninstaller has nowhere for the copy of
 # itself that removes its own file: it changes nothing and says why in its status.
 temp=$("$loader" winepath -u "$("$loader" cmd /c echo %TEMP% </dev/null | tr -d '\r')" </dev/null)
+# What is there, and the uninstaller's command, are read while the folder still takes files:
+# only the uninstaller is to meet it read-only (a reg query under Wine once failed there).
+left=$(left_in "$folder") && quiet=$(quiet_uninstall)
 read_only "$temp"
-installer_case "uninstalling without a temporary folder" "$(exit_status EXIT_NO_TEMP)" "$folder" \
-    "$(left_in "$folder")" "$(quiet_uninstall)"
+installer_case "uninstalling without a temporary folder" "$(exit_status EXIT_NO_TEMP)" "$folder" "$left" "$quiet"
 writable "$temp"
 # Nor with one too full for the copy: a file size limit below the uninstaller's (above the
 # plug-in's) stands in for a full disk, and the part of the copy that was written goes.
 in_temp=$(ls -A "$temp")
 (trap '' XFSZ && ulimit -f $(($(stat -c %s "$folder/uninstall.exe") / 2048)) &&
     installer_case "uninstalling with a temporary folder too full for its copy" "$(exit_status EXIT_NO_TEMP)" \
-        "$folder" "$(left_in "$folder")" "$(quiet_uninstall)") || exit 1
+        "$folder" "$left" "$quiet") || exit 1
 [ "$(ls -A "$temp")" = "$in_temp" ] || fail "the uninstaller left a part of its copy in $temp"
 installer_case "uninstalling beside a squatter" 0 "$folder" "entries: $library; key: no; shortcut: no" "$(quiet_uninstall)"
 within 10 test ! -e "$folder/uninstall.exe" || fail "uninstall.exe still there 10 s after the uninstaller ended"
