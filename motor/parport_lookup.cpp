@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "motor/shown_text.h"
@@ -15,18 +18,28 @@
 namespace stepdial {
 namespace {
 
+// The kernel ends comm with a newline of its own; a name set with prctl may hold more,
+// which are part of it.
 std::string CommandOf(long pid, const std::filesystem::path& procRoot) {
-    std::string command;
     std::ifstream comm(procRoot / std::to_string(pid) / "comm");
-    std::getline(comm, command);
+    std::string command{std::istreambuf_iterator<char>(comm), std::istreambuf_iterator<char>()};
+    if (command.ends_with('\n')) command.pop_back();
     return command;
+}
+
+// Out of descriptors, every folder reads as empty and every file as missing.
+void ThrowIfOutOfFiles(int error, const std::filesystem::path& file) {
+    if (error == EMFILE || error == ENFILE)
+        throw std::system_error(error, std::generic_category(), file.string());
 }
 
 // The kernel's ports in its own order: parport2 before parport10.
 std::vector<std::string> ListParports(const std::filesystem::path& procRoot) {
     std::error_code ec;
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(procRoot, ec)) {
+    std::filesystem::directory_iterator folder(procRoot, ec);
+    ThrowIfOutOfFiles(ec.value(), procRoot);
+    for (const auto& entry : folder) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with("parport") && name.size() > 7) names.push_back(name);
     }
@@ -73,6 +86,7 @@ std::vector<KernelPort> ListKernelPorts(const std::filesystem::path& procRoot, c
     std::vector<KernelPort> ports;
     for (const auto& name : ListParports(procRoot)) {
         std::ifstream baseAddr(procRoot / name / "base-addr");
+        if (!baseAddr.is_open()) ThrowIfOutOfFiles(errno, procRoot / name / "base-addr");
         unsigned long base = 0;
         if (!(baseAddr >> base) || base > 0xffff) continue;
         ports.push_back({devRoot / name, static_cast<std::uint16_t>(base)});

@@ -28,7 +28,8 @@ std::vector<KernelPort> ListKernelPorts(const std::filesystem::path& procRoot = 
 // card's port lands. Each parportN directory under `procRoot` has a base-addr file that
 // starts with the base in decimal (tab before the second address: "888\t1912" on real
 // ports, "888\t0" on emulated ones, "53264\t53272" on a card). Nothing when the kernel
-// lists no port.
+// lists no port. Throws std::system_error (EMFILE, ENFILE) when no file can be opened to
+// read the list: the ports cannot be told then, which is not the same as having none.
 std::optional<KernelPort> ChooseParport(std::uint16_t preferred,
                                         const std::filesystem::path& procRoot = "/proc/sys/dev/parport",
                                         const std::filesystem::path& devRoot = "/dev");

@@ -42,6 +42,12 @@ void ThrowLastError(std::uint16_t address, std::string_view device, std::string_
 
 namespace remedy {
 
+std::string_view ForOutOfFiles(int error) {
+    if (error == EMFILE) return kRaiseTheFileLimit;
+    if (error == ENFILE) return kCloseProgramsHoldingFiles;
+    return {};
+}
+
 std::string SetTheLinesBack() {
     return "Another program switched the port to input and left it so; stepdial does not change the control "
            "register itself. " +
@@ -109,10 +115,8 @@ std::string CannotExamine(std::string_view node, std::string_view reason) {
 }
 
 std::string NotADevice(std::string_view node) {
-    return std::string(node) +
-           " is not a device but a file, which reaches no port: remove it, then load the parport_pc and "
-           "ppdev "
-           "modules (sudo modprobe parport_pc ppdev), which make the port's device.";
+    return std::string(node) + " is not a device but a file, which reaches no port: remove it. " +
+           std::string(kLoadDrivers) + " They make the port's device.";
 }
 
 std::string NotThePortsDevice(std::string_view node) {

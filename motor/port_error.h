@@ -78,6 +78,17 @@ inline constexpr std::string_view kLeaveTheUserNamespace =
     "stepdial runs in a user namespace that does not map the device's owner and group, so no group helps: "
     "start it outside that namespace (not under unshare -U or in a rootless container).";
 
+// The process has as many files open as its limit allows (EMFILE): whatever started it set
+// the limit that low, as the usual one is 1024.
+inline constexpr std::string_view kRaiseTheFileLimit =
+    "Raise the limit on open files for stepdial to the usual 1024 (ulimit -n 1024 in the shell that starts "
+    "it), then start again.";
+// The system's table of open files is full (ENFILE): other programs hold them.
+inline constexpr std::string_view kCloseProgramsHoldingFiles =
+    "The system has run out of open files: close other programs, then start again.";
+// Which of the two helps when a file cannot be opened with `error`; empty for any other error.
+std::string_view ForOutOfFiles(int error);
+
 // Direct port I/O: nothing answers at the address.
 inline constexpr std::string_view kEnableThePort =
     "Enable the parallel port in the BIOS setup and check that it sits at this address; with the parport_pc "

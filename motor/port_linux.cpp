@@ -1,4 +1,6 @@
 #include <cerrno>
+#include <optional>
+#include <system_error>
 
 #include "motor/hardware_port.h"
 #include "motor/parport_lookup.h"
@@ -30,13 +32,13 @@ private:
     // does not answer is no binding at all.
     void BindAndWrite(std::uint16_t address, std::uint8_t value) {
         std::unique_ptr<Port> port;
-        if (const auto kernelPort = ChooseParport(address)) {
+        if (const auto kernelPort = ChooseKernelPort(address)) {
             port = std::make_unique<PpdevPort>(kernelPort->device, kernelPort->base);
         } else {
 #ifdef STEPDIAL_HAVE_DIRECT_IO
             port = std::make_unique<DirectIoPort>(address);
 #else
-            ThrowPortError(ENODEV, address, "/proc/sys/dev/parport", "the kernel lists no parallel port",
+            ThrowPortError(ENODEV, address, kPortList, "the kernel lists no parallel port",
                            remedy::kLoadDrivers);
 #endif
         }
@@ -44,6 +46,17 @@ private:
         bound_ = std::move(port);
     }
 
+    static std::optional<KernelPort> ChooseKernelPort(std::uint16_t address) {
+        try {
+            return ChooseParport(address, kPortList);
+        } catch (const std::system_error& e) {
+            ThrowPortError(e.code().value(), address, kPortList,
+                           "cannot read the kernel's list of parallel ports",
+                           remedy::ForOutOfFiles(e.code().value()));
+        }
+    }
+
+    static constexpr char kPortList[] = "/proc/sys/dev/parport";
     std::unique_ptr<Port> bound_;
 };
 

@@ -108,7 +108,8 @@ void PpdevPort::RefuseOpen() {
     if (error == ENOENT)
         ThrowPortError(error, address_, device_.c_str(), "cannot open", DescribeMissingNode(device_));
     const bool noDriver = error == ENODEV || error == ENXIO;
-    ThrowPortError(error, address_, device_.c_str(), "cannot open", noDriver ? remedy::kLoadDrivers : "");
+    ThrowPortError(error, address_, device_.c_str(), "cannot open",
+                   noDriver ? remedy::kLoadDrivers : remedy::ForOutOfFiles(error));
 }
 
 void PpdevPort::MarkAsHolder() {

@@ -12,7 +12,8 @@ bool IsBidiControl(char32_t c) {
 }
 
 bool Unsafe(char32_t c) {
-    return c < 0x20 || c == ';' || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029 || IsBidiControl(c);
+    return c < 0x20 || c == ';' || c == '\\' || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029 ||
+           IsBidiControl(c);
 }
 
 // The length of the UTF-8 sequence at `text`, and its code point; 0 for a malformed one.

@@ -15,7 +15,11 @@ namespace {
 class CriticalBox : public QMessageBox {
 public:
     explicit CriticalBox(const QString& message)
-        : QMessageBox(QMessageBox::Critical, QStringLiteral("stepdial"), message, QMessageBox::Ok) {}
+        : QMessageBox(QMessageBox::Critical, QStringLiteral("stepdial"), message, QMessageBox::Ok) {
+        // Left to guess, the box takes a message that names another program as rich text,
+        // and a name such as "<b><!--" would hide the rest of it.
+        setTextFormat(Qt::PlainText);
+    }
 
 protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override {

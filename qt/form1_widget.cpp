@@ -117,8 +117,13 @@ bool Form1Widget::eventFilter(QObject* watched, QEvent* event) {
     const layout::Kind focused = watched == command1_ ? layout::Kind::Button : layout::Kind::TextBox;
     const KeyAction action = Form1KeyAction(focused, KeyOf(key), key.isAutoRepeat());
     if (action == KeyAction::ToTheControl) return false;
-    // The release goes with its press: the button must not see half of a Space.
-    if (event->type() == QEvent::KeyRelease) return true;
+    // The release goes with its press: the button must not see half of a Space. A press the
+    // rule let through (Ctrl+Space, Ctrl let go first) has pushed the button down; it comes
+    // up without a click.
+    if (event->type() == QEvent::KeyRelease) {
+        if (watched == command1_) command1_->setDown(false);
+        return true;
+    }
     if (action == KeyAction::PressTheButton) command1_->click();
     if (action == KeyAction::FocusNext || action == KeyAction::FocusPrevious) {
         focusNextPrevChild(action == KeyAction::FocusNext);

@@ -46,6 +46,14 @@ Key KeyOf(WPARAM virtualKey) {
     }
 }
 
+// A press the rule let through (Ctrl+Space, Ctrl let go first) has pushed the button and
+// given it the mouse capture, which only its own Space release would take back: it comes
+// up without a click, and the next click goes where it is aimed.
+void ReleaseKeyPress(HWND button) {
+    if (::GetCapture() == button) ::ReleaseCapture();
+    if (::SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED) ::SendMessageW(button, BM_SETSTATE, FALSE, 0);
+}
+
 }  // namespace
 
 Form1Window::Form1Window(Port& port, FailureBox box)
@@ -190,7 +198,10 @@ bool Form1Window::Navigate(MSG& message) {
     const KeyAction action = Form1KeyAction(focused->design->kind, KeyOf(message.wParam), repeat);
     if (action == KeyAction::ToTheControl) return false;
     // The release goes with its press: the button must not see half of a Space.
-    if (message.message == WM_KEYUP) return true;
+    if (message.message == WM_KEYUP) {
+        if (focused->design->kind == layout::Kind::Button) ReleaseKeyPress(message.hwnd);
+        return true;
+    }
     switch (action) {
     case KeyAction::PressTheButton:
         ::SendMessageW(message.hwnd, BM_CLICK, 0, 0);

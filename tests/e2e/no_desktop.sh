@@ -53,4 +53,8 @@ printf '[Paths]\nPlugins = %s\n' "$copy/plugins" >"$copy/qt.conf"
 out=$(env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland \
     "$copy/$(basename "$program")" 2>&1 </dev/null)
 expect_refusal "without the Wayland plugin" "$out" $? "" "$(remedy kInstallTheWaylandPlugin)"
+
+# Too few files left to open a window: Qt would hang in the failure box or abort in GLib.
+out=$(ulimit -n 8 && QT_QPA_PLATFORM=offscreen timeout 20 "$program" 2>&1 </dev/null)
+expect_refusal "under ulimit -n 8" "$out" $? "Too many open files" "$(remedy kRaiseTheFileLimit)"
 exit "$failed"

@@ -47,8 +47,8 @@ grep -q "888 (0x378)" "$work/stderr.log" || fail "the message on standard error 
 echo "stepdial ended with status 1; standard error:"
 cat "$work/stderr.log"
 
-# No one can answer a box another X client destroyed: it counts as dismissed.
-QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&1
+# No one can answer a box another X client destroyed: it counts as dismissed; started with 2>&- too.
+QT_QPA_PLATFORM=xcb spawn app_pid "$program" >/dev/null 2>&-
 within 15 box_or_end || fail "no second error box within 15 s"
 xdotool windowclose "$(window_named stepdial)"
 within 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "stepdial still runs 10 s after its box was destroyed"

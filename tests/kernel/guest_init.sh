@@ -59,6 +59,27 @@ load_all() {
     done
 }
 
+# The package's scripts (/pkg) beside a printer on LPT2 (parport0); check NAME COMMAND CONDITION, the output in /out.
+package_scripts() {
+    checks=0 failed=0 && export PATH=/usr/bin:/bin && mkdir "/lib/modules/$(uname -r)" /chroot
+    check() { checks=$((checks + 1)) && eval "$2" >/out; if eval "$3"; then echo "ok $1"; else echo "FAIL $1: $(cat /out)" && failed=$((failed + 1)); fi; }
+    state() { cut -d' ' -f1 /proc/modules | sort && ls -i /dev/parport* /dev/lp*; }
+    ln /lib/modules/*.ko "/lib/modules/$(uname -r)/" && /usr/bin/depmod 2>/dev/null && insmod /lib/modules/lp.ko && before=$(state)
+    cp -a /bin /lib /lib64 /usr /etc /pkg /chroot/ && for fs in proc sys dev; do mkdir "/chroot/$fs" && mount -o bind "/$fs" "/chroot/$fs"; done
+    check "chroot: no module or device changed, one line from each script" 'chroot /chroot dash /pkg/postinst configure &&
+        chroot /chroot dash /pkg/postrm remove' '[ "$(state)" = "$before" ] && [ "$(wc -l </out)" = 2 ]'
+    check "no CAP_SYS_MODULE: lp stays, and modprobe's reason is given" '/usr/bin/setpriv --bounding-set=-sys_module dash /pkg/postinst configure' \
+        '[ -d /sys/module/lp ] && grep -q "Operation not permitted" /out && ! grep -q "in use" /out'
+    check "lp on the motor's port: unloaded" 'dash /pkg/postinst configure' '! [ -d /sys/module/lp ] && grep -q "unloaded .* parport1 at 888 (0x378)" /out'
+    echo "options lp parport=0" >/etc/modprobe.d/stepdial-lp.conf && /usr/bin/modprobe lp
+    check "lp on the printer's port alone: stays" 'dash /pkg/postinst configure' '[ -c /dev/lp0 ] && [ -d /proc/sys/dev/parport/parport0/devices/lp ]'
+    setfacl -m u:1000:rw,u:2000:r,g:3000:rw /dev/parport1 && exec 8</dev/parport1
+    printf '#!/bin/sh\n[ "$1" = show-seat ] && echo c1 || echo 1000\n' >/bin/loginctl && chmod +x /bin/loginctl
+    check "postrm: the seat user's ACL entry gone, the administrator's kept" 'dash /pkg/postrm remove && exec 8<&- && getfacl -cnp /dev/parport1' \
+        '! grep -q :1000: /out && grep -q user:2000:r-- /out && grep -q group:3000:rw- /out'
+    echo "port_check package: $checks checks, $failed failed" && [ "$failed" -eq 0 ]
+}
+
 boot=
 for word in $(cat /proc/cmdline); do
     case "$word" in stepdial.boot=*) boot="${word#stepdial.boot=}" ;; esac
@@ -118,6 +139,7 @@ if [ "$boot" = usb ]; then
     /bin/usb_check $gadget /run/bulk_out; verdict $?
 fi
 /bin/port_check "$boot" || verdict $?
+[ "$boot" != second ] || package_scripts || verdict 1
 case "$boot" in lp | lp_poll)
     # The printer driver as the package's modprobe option loads it: bound to no port.
     if ! rmmod lp || ! insmod /lib/modules/lp.ko parport=none; then

@@ -226,14 +226,31 @@ add_udev() {
     rm -rf "$tree"
 }
 
-# Puts the dynamic program $1 and the libraries it links, as this machine has them, into
-# the initramfs tree $2.
-add_dynamic() {
+# Puts the libraries the dynamic program $1 links, as this machine has them, into the
+# initramfs tree $2.
+add_libraries() {
     local lib
-    cp "$1" "$2/bin/"
     for lib in $(ldd "$1" | grep -oE '/[^ ]+'); do
         mkdir -p "$2$(dirname "$lib")" && cp -L "$lib" "$2$lib"
     done
+}
+
+# Puts the dynamic program $1 and the libraries it links into the initramfs tree $2.
+add_dynamic() {
+    cp "$1" "$2/bin/" && add_libraries "$1" "$2"
+}
+
+# The package's scripts and option, and what runs them as on Debian (dash, kmod, ischroot, setfacl) in /usr/bin,
+# apart from busybox's applets; /lib and /usr/lib, which kmod reads by its version, are two folders here.
+add_package() {
+    local root="$1" tool linux="$here/../../packaging/linux"
+    mkdir -p "$root/pkg" "$root/etc/modprobe.d" "$root/usr/lib/modprobe.d" "$root/usr/bin"
+    cp "$linux/postinst" "$linux/postrm" "$root/pkg/" && cp "$linux/stepdial-lp.conf" "$root/usr/lib/modprobe.d/"
+    ln -s ../usr/lib/modprobe.d "$root/lib/modprobe.d" && ln -s ../../lib/modules "$root/usr/lib/modules"
+    for tool in dash kmod ischroot setfacl getfacl setpriv; do
+        need "$tool" && tool="$(command -v "$tool")" && cp "$tool" "$root/usr/bin/" && add_libraries "$tool" "$root"
+    done
+    ln -s kmod "$root/usr/bin/modprobe" && ln -s kmod "$root/usr/bin/depmod"
 }
 
 prepare() {
@@ -260,6 +277,7 @@ prepare() {
     cp "$kernel"/*.ko "$kernel"/*.load "$root/lib/modules/"
     cp "$here/guest_init.sh" "$root/init"
     add_udev "$work" "$root"
+    add_package "$root"
     chmod 755 "$root/init" "$root/bin/"*
     (cd "$root" && find . | LC_ALL=C sort | cpio -o -H newc -R 0:0 --quiet) >"$work/initramfs.cpio.tmp"
     mv "$work/initramfs.cpio.tmp" "$work/initramfs.cpio"

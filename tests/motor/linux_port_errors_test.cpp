@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -220,6 +221,19 @@ TEST(HardwarePort, NoParallelPortFailsTheFirstWrite) {
     if (fs::exists("/proc/sys/dev/parport")) GTEST_SKIP() << "this machine has a parport driver loaded";
     auto port = MakeHardwarePort();
     ExpectAll(ErrorOf([&] { port->Write(888, 0); }).what(), {DescribeAddress(888)});
+}
+
+// Out of descriptors the kernel's list of ports cannot be read: said as such, never as no port.
+TEST(HardwarePort, OutOfDescriptorsIsSaidAsSuch) {
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ::close(lowestFree);
+    const rlimit none{static_cast<rlim_t>(lowestFree), saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    const PortError error = ErrorOf([] { MakeHardwarePort()->Write(888, 0); });
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(error.remedy(), remedy::kRaiseTheFileLimit) << error.what();
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ TEST(ShownSafely, MakesControlsBidiAndSeparatorsVisible) {
                                                         {"\x1b[2J", "\\x1b[2J"},
                                                         {"cut\nname", "cut\\x0aname"},
                                                         {"x; PID 1, init", "x\\x3b PID 1, init"},
-                                                        {"\xc2\x9b\xff", "\\u{009b}\\xff"}};
+                                                        {"\xc2\x9b\xff", "\\u{009b}\\xff"},
+                                                        {"<b><!--\\x0a\n", "<b><!--\\x5cx0a\\x0a"}};
     for (const auto& [name, shown] : rows) EXPECT_EQ(ShownSafely(name), shown) << shown;
 }
 

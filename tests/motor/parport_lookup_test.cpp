@@ -130,6 +130,8 @@ struct FlockCase {
     std::string locks;  // the stand-in /proc/locks
     bool withComm;      // /proc/PID/comm exists for PID 4242
     std::optional<long> pid;
+    std::string comm = "other stepdial\n";  // as the kernel writes it, with a newline of its own
+    std::string command = "other stepdial";
 };
 
 void PrintTo(const FlockCase& c, std::ostream* os) { *os << c.name; }
@@ -141,18 +143,20 @@ TEST_P(FlockHolder, FindsTheFlockOnTheFile) {
     const auto& c = GetParam();
     ScratchDir proc;
     proc.File("locks", c.locks);
-    if (c.withComm) proc.File("4242/comm", "other stepdial\n");
+    if (c.withComm) proc.File("4242/comm", c.comm);
     const auto holder = FindFlockHolder(makedev(259, 1), 77, proc.Root());
     ASSERT_EQ(holder.has_value(), c.pid.has_value());
     if (!holder) return;
     EXPECT_EQ(holder->pid, *c.pid);
-    EXPECT_EQ(holder->command, c.withComm ? "other stepdial" : "");
+    EXPECT_EQ(holder->command, c.withComm ? c.command : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FlockHolder,
     ::testing::Values(
         FlockCase{"Holder", "1: FLOCK  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, 4242},
+        FlockCase{"NameWithMarkupAndANewline", "1: FLOCK  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", true, 4242,
+                  "<h1>x\n<b>\n", "<h1>x\n<b>"},
         FlockCase{"HolderWithoutComm", "1: FLOCK  ADVISORY  WRITE 4242 103:01:77 0 EOF\n", false, 4242},
         FlockCase{"AfterOtherFiles",
                   "1: POSIX  ADVISORY  WRITE 17 103:01:77 0 EOF\n"

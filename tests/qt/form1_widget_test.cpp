@@ -197,10 +197,12 @@ TEST(Form1Open, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
         QWidget* const controls[] = {&f.form.Text1(), &f.form.Command1()};
         const auto control = [&](layout::Kind kind) { return controls[kind == layout::Kind::Button]; };
         control(c.from)->setFocus();
-        QTest::keyClick(control(c.from), keys[int(c.key)],
-                        c.key == Key::BackTab ? Qt::ShiftModifier : Qt::NoModifier);
+        const auto modifier = c.key == Key::BackTab ? Qt::ShiftModifier : Qt::NoModifier;
+        QTest::keyPress(control(c.from), keys[int(c.key)], c.controlFirst ? Qt::ControlModifier : modifier);
+        QTest::keyRelease(control(c.from), keys[int(c.key)], modifier);
         EXPECT_EQ(QApplication::focusWidget(), control(c.to)) << "row " << &c - testing::kKeyCases;
         EXPECT_EQ(f.form.Timer1().Enabled(), c.starts) << "row " << &c - testing::kKeyCases;
+        EXPECT_FALSE(f.form.Command1().isDown()) << "row " << &c - testing::kKeyCases;
     }
 }
 

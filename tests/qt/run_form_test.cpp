@@ -29,6 +29,7 @@ public:
                 if (w != box && w->isVisible()) visibleBeside.push_back(w->windowTitle());
             }
             icon = box->icon();
+            format = box->textFormat();
             box->accept();
         });
         poll_.start();
@@ -36,6 +37,7 @@ public:
     std::vector<QString> texts;
     QStringList visibleBeside;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
 
 private:
     QTimer poll_;
@@ -54,6 +56,7 @@ TEST(RunForm1, APortThatCannotBeBoundIsReportedBeforeTheWindowShows) {
     EXPECT_FALSE(shown);
     ASSERT_EQ(watcher.texts.size(), 1u);
     EXPECT_EQ(watcher.icon, QMessageBox::Critical);
+    EXPECT_EQ(watcher.format, Qt::PlainText) << "another program's name would be taken as markup";
     EXPECT_TRUE(watcher.texts[0].contains(QString::fromStdString(DescribeAddress(kDataRegister)))) << watcher.texts[0].toStdString();
     EXPECT_TRUE(watcher.visibleBeside.isEmpty()) << watcher.visibleBeside.join(u',').toStdString();
     EXPECT_NE(stderrText.find(watcher.texts[0].toStdString()), std::string::npos) << stderrText;

@@ -240,12 +240,21 @@ TEST(Form1WindowKeys, EveryKeyOfTheRuleDoesWhatTheRuleSays) {
         ::SetFocus(control(c.from));
         ::GetKeyboardState(state);
         state[VK_SHIFT] = c.key == stepdial::Key::BackTab ? 0x80 : 0;
+        state[VK_CONTROL] = c.controlFirst ? 0x80 : 0;
         ::SetKeyboardState(state);
-        Key(control(c.from), keys[static_cast<int>(c.key)]);
+        ::PostMessageW(control(c.from), WM_KEYDOWN, keys[static_cast<int>(c.key)], 1);
+        Pump(
+            f.window, [] { return false; }, std::chrono::milliseconds(50));
+        state[VK_CONTROL] = 0;
+        ::SetKeyboardState(state);
+        ::PostMessageW(control(c.from), WM_KEYUP, keys[static_cast<int>(c.key)], 1 | (3u << 30));
         Pump(
             f.window, [] { return false; }, std::chrono::milliseconds(100));
         EXPECT_EQ(::GetFocus(), control(c.to)) << "row " << &c - testing::kKeyCases;
         EXPECT_EQ(f.window.Form().Moving(), c.starts) << "row " << &c - testing::kKeyCases;
+        EXPECT_EQ(::GetCapture(), nullptr) << "row " << &c - testing::kKeyCases;
+        EXPECT_FALSE(::SendMessageW(f.Control("Command1"), BM_GETSTATE, 0, 0) & BST_PUSHED)
+            << "row " << &c - testing::kKeyCases;
     }
 }
 
