@@ -28,9 +28,9 @@ Bytes Repeat(const Bytes& cycle, int times) {
 // A controller after start-up, with the start-up write already checked and cleared.
 struct Motor {
     RecordingPort port;
-    SteppingController controller{port};
+    SteppingController controller;
 
-    Motor() {
+    explicit Motor(const MotorModel& model = {}) : controller(port, model) {
         controller.ResetMotor();
         port.Clear();
     }
@@ -103,6 +103,72 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"NegativeAngle", "", "-45", 6, -6, {9, 12, 6, 3, 9, 12}},
         MoveCase{"DownThroughZero", "15", "-15", 4, -2, {6, 3, 9, 12}},
         MoveCase{"UpFromNegative", "-15", "15", 4, 2, {9, 3, 6, 12}}));
+
+TEST(SteppingController, TheDefaultsAreTheDesignsMotorByteForByte) {
+    Motor design(MotorModel{48, Drive::TwoCoils, 64});
+    Motor defaults;
+    EXPECT_EQ(design.controller.StepAngle(), 7.5);
+    for (const char* entry : {"100", "-45", "360", "0.1", "1e999", "-1e300"}) {
+        design.Run(entry, 200);
+        defaults.Run(entry, 200);
+    }
+    EXPECT_EQ(design.port.Values(), defaults.port.Values());
+}
+
+struct OtherMotorCase {
+    const char* name;
+    MotorModel model;
+    const char* from;
+    const char* entry;
+    int ticks;
+    std::int64_t endStep;
+    Bytes bytes;
+};
+
+void PrintTo(const OtherMotorCase& c, std::ostream* os) { *os << c.name; }
+
+class OtherMotors : public ::testing::TestWithParam<OtherMotorCase> {};
+
+TEST_P(OtherMotors, StepInTheirDrivesOrder) {
+    const auto& c = GetParam();
+    Motor motor(c.model);
+    if (*c.from) motor.MoveTo(c.from);
+    EXPECT_EQ(motor.Run(c.entry), c.ticks);
+    EXPECT_EQ(motor.controller.CurrentStep(), c.endStep);
+    EXPECT_EQ(motor.port.Values(), c.bytes);
+}
+
+constexpr MotorModel k28byj{2048, Drive::TwoCoils, 64};
+constexpr MotorModel k28byjHalf{4096, Drive::HalfSteps, 64};
+constexpr MotorModel kHybridWave{200, Drive::OneCoil, 64};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OtherMotors,
+    ::testing::Values(
+        OtherMotorCase{"GearedFullTurn", k28byj, "", "360", 2048, 2048, Repeat({6, 12, 9, 3}, 512)},
+        OtherMotorCase{"GearedHalfStepsTurn", k28byjHalf, "", "360", 4096, 4096, Repeat({3, 2, 6, 4, 12, 8, 9, 1}, 512)},
+        OtherMotorCase{"GearedHalfStepsDown", k28byjHalf, "360", "0", 4096, 0, Repeat({9, 8, 12, 4, 6, 2, 3, 1}, 512)},
+        OtherMotorCase{"HalfStepsBelowZero", k28byjHalf, "", "-0.3515625", 4, -4, {9, 8, 12, 4}},
+        OtherMotorCase{"HybridQuarterTurn", kHybridWave, "", "90", 50, 50, Repeat({2, 4, 8, 1}, 12) + Bytes{2, 4}},
+        // 1.8 is no binary fraction: 37.8 degrees must still be 21 whole steps.
+        OtherMotorCase{"HybridTypedDecimal", kHybridWave, "", "37.8", 21, 21, Repeat({2, 4, 8, 1}, 5) + Bytes{2}},
+        OtherMotorCase{"HybridBackThroughZero", kHybridWave, "3.6", "-3.6", 4, -2, {2, 1, 8, 4}}));
+
+TEST(SteppingController, AReversalMidMoveInHalfStepsTakesTheNextPatternBack) {
+    Motor motor(k28byjHalf);
+    for (int i = 0; i < 10; ++i) motor.controller.StepMotor("360");
+    motor.port.Clear();
+    motor.controller.StepMotor("0");
+    EXPECT_EQ(motor.controller.CurrentStep(), 9);
+    EXPECT_EQ(motor.port.Values(), Bytes{3});
+}
+
+TEST(SteppingController, AThousandTurnsOfAGearedMotorArriveExactly) {
+    Motor motor(k28byj);
+    EXPECT_EQ(motor.Run("360000", 3'000'000), 2'048'000);
+    EXPECT_EQ(motor.controller.TargetStep(), 2'048'000.0);
+    EXPECT_EQ(motor.controller.CurrentStep(), 2'048'000);
+}
 
 TEST(SteppingController, PressAfterAFallingApproachTakesOneMoreStepDownThenStays) {
     Motor motor;
