@@ -2,17 +2,24 @@
 
 #include <cstdint>
 
+#include "motor/motor_model.h"
+
 namespace stepdial {
 
-// A four-phase permanent-magnet stepper with 48 full steps a revolution, coils A, B,
-// C and D on data bits 0 to 3 in phase order. It answers each byte the way a real
+// A four-phase stepper with the operator's steps a revolution (the design's 48 full steps
+// unless set up otherwise), coils A, B, C and D on data bits 0 to 3 in phase order. It answers each byte the way a real
 // rotor answers the coil currents, so a wrong coil sequence shows as a rotor that
 // lags, runs backwards or stalls instead of following the count on the dial.
 class VirtualMotor {
 public:
+    // The operator's steps a revolution are half steps with the half-step drive and full
+    // steps with the others.
+    explicit VirtualMotor(const MotorModel& model = {})
+        : degreesPerHalfStep_(model.drive == Drive::HalfSteps ? model.StepAngle() : model.StepAngle() / 2) {}
+
     // One full step is 90 electrical degrees; positions are kept in half steps so
     // every angle the rotor can stand at is exact.
-    static constexpr double kDegreesPerHalfStep = 3.75;
+    double DegreesPerHalfStep() const { return degreesPerHalfStep_; }
 
     // Sets the coil currents from the byte on the data lines. Bits 4 to 7 drive no
     // coil and are ignored.
@@ -20,7 +27,7 @@ public:
 
     // Total angle since start-up in mechanical degrees, not wrapped: 0 is the full step
     // of pattern 3, rising angles follow the phase order A, B, C, D.
-    double AngleDegrees() const { return static_cast<double>(halfSteps_) * kDegreesPerHalfStep; }
+    double AngleDegrees() const { return static_cast<double>(halfSteps_) * degreesPerHalfStep_; }
     std::int64_t HalfSteps() const { return halfSteps_; }
 
     std::uint8_t LastByte() const { return lastByte_; }
@@ -31,6 +38,7 @@ public:
     std::uint64_t Stalls() const { return stalls_; }
 
 private:
+    double degreesPerHalfStep_;
     std::int64_t halfSteps_ = 0;
     std::uint8_t lastByte_ = 0;
     std::uint64_t writes_ = 0;

@@ -1,5 +1,6 @@
 #include "win32/run_chosen_port.h"
 
+#include "core/motor_settings.h"
 #include "win32/failure_box.h"
 #include "win32/port_settings_window.h"
 #include "win32/run_form.h"
@@ -17,7 +18,7 @@ int RunOnChosenPort(SettingsStore& store, int showCommand,
             } else {
                 answer = ask(message);
             }
-        });
+        }, LoadMotor(store));
     };
     return StartOnChosenPort(store, {open, runForm1, [&] { return ChoosePortInWindow(store); }});
 }
