@@ -13,9 +13,9 @@ namespace stepdial {
 class VirtualMotor {
 public:
     // The operator's steps a revolution are half steps with the half-step drive and full
-    // steps with the others.
-    explicit VirtualMotor(const MotorModel& model = {})
-        : degreesPerHalfStep_(model.drive == Drive::HalfSteps ? model.StepAngle() : model.StepAngle() / 2) {}
+    // steps with the others. The rotor starts where the drive's pattern of position 0
+    // holds it, so that it turns with the count from the first step.
+    explicit VirtualMotor(const MotorModel& model = {});
 
     // One full step is 90 electrical degrees; positions are kept in half steps so
     // every angle the rotor can stand at is exact.
@@ -25,10 +25,11 @@ public:
     // coil and are ignored.
     void Apply(std::uint8_t byte);
 
-    // Total angle since start-up in mechanical degrees, not wrapped: 0 is the full step
-    // of pattern 3, rising angles follow the phase order A, B, C, D.
-    double AngleDegrees() const { return static_cast<double>(halfSteps_) * degreesPerHalfStep_; }
-    std::int64_t HalfSteps() const { return halfSteps_; }
+    // Total angle since start-up in mechanical degrees, not wrapped: 0 is where the
+    // pattern of position 0 holds the rotor (pattern 3 in the design's drive), rising
+    // angles follow the phase order A, B, C, D.
+    double AngleDegrees() const { return static_cast<double>(HalfSteps()) * degreesPerHalfStep_; }
+    std::int64_t HalfSteps() const { return halfSteps_ - origin_; }
 
     std::uint8_t LastByte() const { return lastByte_; }
     std::uint64_t Writes() const { return writes_; }
@@ -39,7 +40,9 @@ public:
 
 private:
     double degreesPerHalfStep_;
-    std::int64_t halfSteps_ = 0;
+    // The field of position 0's pattern, in half steps from pattern 3's.
+    std::int64_t origin_;
+    std::int64_t halfSteps_;
     std::uint8_t lastByte_ = 0;
     std::uint64_t writes_ = 0;
     std::uint64_t steps_ = 0;
