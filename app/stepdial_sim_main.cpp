@@ -21,9 +21,10 @@ void PrintHelp() {
         "Usage: stepdial-sim [Qt options]\n"
         "stepdial on a simulated parallel port, with a virtual motor in a window beside Form1.\n"
         "\n"
-        "It drives the motor set up in the \"" + std::string(settings_text::kTitle) +
-        "\" window (stepdial --settings):\n  " + settings_key::kStepsPerRevolution + ", " + settings_key::kDrive +
-        " and " + settings_key::kStepsPerSecond +
+        "It drives the motor set up in the \"" +
+        std::string(settings_text::kTitle) + "\" window (stepdial --settings):\n  " +
+        settings_key::kStepsPerRevolution + ", " + settings_key::kDrive + " and " +
+        settings_key::kStepsPerSecond +
         ",\nread from ~/.config/stepdial/stepdial.conf over /etc/xdg/stepdial/stepdial.conf.\n"
         "It ignores the port choice.\n";
     std::fputs(text.c_str(), stdout);

@@ -26,7 +26,8 @@ int main(int argc, char* argv[]) {
     stepdial::MotorModel model;
     for (int i = 1; i < argc; ++i) {
         sim = sim || std::strcmp(argv[i], "--sim") == 0;
-        if (std::strcmp(argv[i], "--steps-per-second") == 0 && i + 1 < argc) model.stepsPerSecond = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--steps-per-second") == 0 && i + 1 < argc)
+            model.stepsPerSecond = std::atoi(argv[i + 1]);
     }
 
     stepdial::bench::TickLog log(stepdial::bench::XServerArgument(argc, argv));

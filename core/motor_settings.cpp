@@ -5,7 +5,8 @@
 
 namespace stepdial {
 
-std::optional<std::int32_t> ReadWholeNumber(std::string_view text, std::int32_t lowest, std::int32_t highest) {
+std::optional<std::int32_t> ReadWholeNumber(std::string_view text, std::int32_t lowest,
+                                            std::int32_t highest) {
     const auto start = text.find_first_not_of(' ');
     if (start == std::string_view::npos) return std::nullopt;
     text.remove_prefix(start);
@@ -13,16 +14,17 @@ std::optional<std::int32_t> ReadWholeNumber(std::string_view text, std::int32_t 
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     // "2048: 28BYJ-48" ends at its colon; "2048.5" or "2048x" is no whole number.
     const std::string_view rest(end, text.data() + text.size() - end);
-    if (error != std::errc{} || !(rest.empty() || rest.front() == ':' || rest.front() == ' ')) return std::nullopt;
+    if (error != std::errc{} || !(rest.empty() || rest.front() == ':' || rest.front() == ' '))
+        return std::nullopt;
     if (value < lowest || value > highest) return std::nullopt;
     return value;
 }
 
 MotorModel LoadMotor(const SettingsStore& store) {
     MotorModel motor;
-    motor.stepsPerRevolution =
-        ReadWholeNumber(store.Read(settings_key::kStepsPerRevolution), MotorModel::kFewestSteps, MotorModel::kMostSteps)
-            .value_or(motor.stepsPerRevolution);
+    motor.stepsPerRevolution = ReadWholeNumber(store.Read(settings_key::kStepsPerRevolution),
+                                               MotorModel::kFewestSteps, MotorModel::kMostSteps)
+                                   .value_or(motor.stepsPerRevolution);
     motor.stepsPerSecond =
         ReadWholeNumber(store.Read(settings_key::kStepsPerSecond), MotorModel::kSlowest, MotorModel::kFastest)
             .value_or(motor.stepsPerSecond);
@@ -72,7 +74,8 @@ std::size_t MotorSettings::DriveRow() const {
     return 0;
 }
 
-std::string MotorSettings::Accept(std::string_view stepsText, std::size_t driveRow, std::string_view speedText) {
+std::string MotorSettings::Accept(std::string_view stepsText, std::size_t driveRow,
+                                  std::string_view speedText) {
     std::string problem = MotorProblem(stepsText, speedText, timerResolution_);
     if (!problem.empty()) return problem;
     saved_ = {*ReadWholeNumber(stepsText, MotorModel::kFewestSteps, MotorModel::kMostSteps),

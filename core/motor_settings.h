@@ -72,7 +72,9 @@ std::string MotorProblem(std::string_view stepsText, std::string_view speedText,
 class MotorSettings {
 public:
     MotorSettings(SettingsStore& store, std::chrono::nanoseconds timerResolution)
-        : store_(store), saved_(LoadMotor(store)), timerResolution_(timerResolution) {}
+        : store_(store),
+          saved_(LoadMotor(store)),
+          timerResolution_(timerResolution) {}
 
     // The saved count as its preset's text when it is one, else as a number.
     std::string StepsText() const;

@@ -66,7 +66,6 @@ public:
     static void Unguarded(const std::function<void()>& work) { work(); }
 
 private:
-
     std::function<void()> onTick_;
     Guard guard_;
     TickSchedule schedule_;

@@ -19,9 +19,12 @@ inline constexpr std::array<std::uint8_t, 8> kHalfStepPatterns{1, 3, 2, 6, 4, 12
 
 constexpr std::span<const std::uint8_t> PatternsOf(Drive drive) {
     switch (drive) {
-        case Drive::OneCoil: return kOneCoilPatterns;
-        case Drive::HalfSteps: return kHalfStepPatterns;
-        case Drive::TwoCoils: break;
+    case Drive::OneCoil:
+        return kOneCoilPatterns;
+    case Drive::HalfSteps:
+        return kHalfStepPatterns;
+    case Drive::TwoCoils:
+        break;
     }
     return kTwoCoilPatterns;
 }

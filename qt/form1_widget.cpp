@@ -51,8 +51,8 @@ Key KeyOf(const QKeyEvent& event) {
 Form1Widget::Form1Widget(Port& port, FailureBox box, const MotorModel& motor)
     : form_(port, *this, motor),
       box_(std::move(box)),
-      timer1_([this] { form_.Timer1_Timer(); }, [this](const std::function<void()>& work) { form_.Run(work); },
-              motor.TickPeriod()) {
+      timer1_([this] { form_.Timer1_Timer(); },
+              [this](const std::function<void()>& work) { form_.Run(work); }, motor.TickPeriod()) {
     setWindowTitle(FromUtf8(layout::kForm1.caption));
     resize(layout::TwipsToPixels(layout::kForm1.clientWidth), layout::TwipsToPixels(layout::kForm1.clientHeight));
 

@@ -67,8 +67,9 @@ void PortSettingsDialog::accept() {
     settings_.Select(static_cast<std::size_t>(list_->currentRow()));
     std::string problem;
     try {
-        problem = motor_.Accept(steps_->currentText().toStdString(), static_cast<std::size_t>(drive_->currentIndex()),
-                                speed_->text().toStdString());
+        problem =
+            motor_.Accept(steps_->currentText().toStdString(),
+                          static_cast<std::size_t>(drive_->currentIndex()), speed_->text().toStdString());
         if (problem.empty()) settings_.Accept();
     } catch (const std::exception& e) {
         ShowCriticalBox(QString::fromStdString(e.what()));

@@ -7,9 +7,9 @@
 namespace stepdial {
 
 // A four-phase stepper with the operator's steps a revolution (the design's 48 full steps
-// unless set up otherwise), coils A, B, C and D on data bits 0 to 3 in phase order. It answers each byte the way a real
-// rotor answers the coil currents, so a wrong coil sequence shows as a rotor that
-// lags, runs backwards or stalls instead of following the count on the dial.
+// unless set up otherwise), coils A, B, C and D on data bits 0 to 3 in phase order. It answers each byte the
+// way a real rotor answers the coil currents, so a wrong coil sequence shows as a rotor that lags, runs
+// backwards or stalls instead of following the count on the dial.
 class VirtualMotor {
 public:
     // The operator's steps a revolution are half steps with the half-step drive and full

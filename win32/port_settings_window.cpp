@@ -39,7 +39,8 @@ void Accept(HWND dialog, Settings& settings) {
     const LRESULT drive = ::SendDlgItemMessageW(dialog, kDrive, CB_GETCURSEL, 0, 0);
     std::string problem;
     try {
-        problem = settings.motor.Accept(FieldText(dialog, kSteps), drive == CB_ERR ? 0 : static_cast<std::size_t>(drive),
+        problem = settings.motor.Accept(FieldText(dialog, kSteps),
+                                        drive == CB_ERR ? 0 : static_cast<std::size_t>(drive),
                                         FieldText(dialog, kSpeed));
         if (problem.empty()) settings.port.Accept();
     } catch (const std::exception& e) {
@@ -52,10 +53,12 @@ void Accept(HWND dialog, Settings& settings) {
 
 void ShowMotor(HWND dialog, const MotorSettings& motor) {
     for (const auto& preset : kStepsPresets)
-        ::SendDlgItemMessageW(dialog, kSteps, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(preset.text).c_str()));
+        ::SendDlgItemMessageW(dialog, kSteps, CB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(Wide(preset.text).c_str()));
     ::SetDlgItemTextW(dialog, kSteps, Wide(motor.StepsText()).c_str());
     for (const auto& choice : kDriveChoices)
-        ::SendDlgItemMessageW(dialog, kDrive, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(choice.text).c_str()));
+        ::SendDlgItemMessageW(dialog, kDrive, CB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(Wide(choice.text).c_str()));
     ::SendDlgItemMessageW(dialog, kDrive, CB_SETCURSEL, motor.DriveRow(), 0);
     ::SetDlgItemTextW(dialog, kSpeed, Wide(motor.SpeedText()).c_str());
 }
@@ -113,13 +116,16 @@ bool ShowPortSettings(PortSettings& port, MotorSettings& motor, HWND owner) {
                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
                {7, 18, 293, 98}, L"");
     design.Add(kNote, DialogTemplate::kStatic, SS_LEFT, {7, 102, 293, 134}, L"");
-    design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 141, 117, 151}, Wide(settings_text::kStepsLabel));
+    design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 141, 117, 151},
+               Wide(settings_text::kStepsLabel));
     design.Add(kSteps, DialogTemplate::kComboBox, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
                {120, 139, 293, 219}, L"");
-    design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 157, 117, 167}, Wide(settings_text::kDriveLabel));
-    design.Add(kDrive, DialogTemplate::kComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {120, 155, 293, 215},
-               L"");
-    design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 173, 117, 183}, Wide(settings_text::kSpeedLabel));
+    design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 157, 117, 167},
+               Wide(settings_text::kDriveLabel));
+    design.Add(kDrive, DialogTemplate::kComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+               {120, 155, 293, 215}, L"");
+    design.Add(0xFFFF, DialogTemplate::kStatic, SS_LEFT, {7, 173, 117, 183},
+               Wide(settings_text::kSpeedLabel));
     design.Add(kSpeed, DialogTemplate::kEdit, ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
                {120, 171, 170, 183}, L"");
     design.Add(kProblem, DialogTemplate::kStatic, SS_LEFT, {7, 187, 293, 205}, L"");

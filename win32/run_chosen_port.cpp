@@ -12,13 +12,16 @@ int RunOnChosenPort(SettingsStore& store, int showCommand,
                     const std::function<StartUpAnswer(const std::wstring&)>& ask) {
     const auto runForm1 = [&](Port& port, StartUpAnswer& answer) {
         // Form1 has no window on screen yet (no owner) while the port fails at start-up.
-        return RunForm1(port, showCommand, [&](HWND owner, const std::wstring& message) {
-            if (owner) {
-                ShowErrorBox(owner, message);
-            } else {
-                answer = ask(message);
-            }
-        }, LoadMotor(store));
+        return RunForm1(
+            port, showCommand,
+            [&](HWND owner, const std::wstring& message) {
+                if (owner) {
+                    ShowErrorBox(owner, message);
+                } else {
+                    answer = ask(message);
+                }
+            },
+            LoadMotor(store));
     };
     return StartOnChosenPort(store, {open, runForm1, [&] { return ChoosePortInWindow(store); }});
 }

@@ -97,8 +97,9 @@ public:
     // under a millisecond; without one, a timer waits for the system's clock tick, which
     // the wake-up holds at 1 ms, or coarser where the multimedia timer offers no finer.
     static std::chrono::nanoseconds Resolution() {
-        if (const HANDLE probe = ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                                          TIMER_ALL_ACCESS)) {
+        if (const HANDLE probe =
+                ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                         TIMER_ALL_ACCESS)) {
             ::CloseHandle(probe);
             return std::chrono::microseconds(500);
         }

@@ -118,7 +118,8 @@ TEST(MotorSaved, EachBadValueFallsBackToTheDesignsOnItsOwn) {
          {2048, Drive::HalfSteps, 500}},
         {{{key::kStepsPerRevolution, "3"}, {key::kDrive, "one-coil"}, {key::kStepsPerSecond, "16"}},
          {48, Drive::OneCoil, 16}},
-        {{{key::kStepsPerRevolution, "100001"}, {key::kDrive, "wave"}, {key::kStepsPerSecond, "501"}}, design},
+        {{{key::kStepsPerRevolution, "100001"}, {key::kDrive, "wave"}, {key::kStepsPerSecond, "501"}},
+         design},
         {{{key::kStepsPerRevolution, "200.5"}, {key::kStepsPerSecond, "1e2"}}, design},
     };
     for (const auto& [saved, expected] : cases) {
@@ -139,11 +140,12 @@ TEST(MotorSettingsWindow, OkSavesOnlyWhatTheMotorAndTheTimerCanDo) {
         std::int32_t stepsSaved;
     };
     using std::chrono::milliseconds;
-    for (const Case c : {Case{"4096: 28BYJ-48, half steps", "500", milliseconds(1), true, 4096},
-                         Case{" 200", "16", milliseconds(1), true, 200}, Case{"3", "64", milliseconds(1), false, 48},
-                         Case{"2048x", "64", milliseconds(1), false, 48}, Case{"48", "15", milliseconds(1), false, 48},
-                         Case{"48", "32", milliseconds(15) + std::chrono::microseconds(625), true, 48},
-                         Case{"48", "33", milliseconds(15) + std::chrono::microseconds(625), false, 48}}) {
+    for (const Case c :
+         {Case{"4096: 28BYJ-48, half steps", "500", milliseconds(1), true, 4096},
+          Case{" 200", "16", milliseconds(1), true, 200}, Case{"3", "64", milliseconds(1), false, 48},
+          Case{"2048x", "64", milliseconds(1), false, 48}, Case{"48", "15", milliseconds(1), false, 48},
+          Case{"48", "32", milliseconds(15) + std::chrono::microseconds(625), true, 48},
+          Case{"48", "33", milliseconds(15) + std::chrono::microseconds(625), false, 48}}) {
         MemoryStore store;
         MotorSettings motor(store, c.resolution);
         EXPECT_EQ(motor.StepsText(), kStepsPresets[0].text);

@@ -146,12 +146,16 @@ INSTANTIATE_TEST_SUITE_P(
     Table, OtherMotors,
     ::testing::Values(
         OtherMotorCase{"GearedFullTurn", k28byj, "", "360", 2048, 2048, Repeat({6, 12, 9, 3}, 512)},
-        OtherMotorCase{"GearedHalfStepsTurn", k28byjHalf, "", "360", 4096, 4096, Repeat({3, 2, 6, 4, 12, 8, 9, 1}, 512)},
-        OtherMotorCase{"GearedHalfStepsDown", k28byjHalf, "360", "0", 4096, 0, Repeat({9, 8, 12, 4, 6, 2, 3, 1}, 512)},
+        OtherMotorCase{"GearedHalfStepsTurn", k28byjHalf, "", "360", 4096, 4096,
+                       Repeat({3, 2, 6, 4, 12, 8, 9, 1}, 512)},
+        OtherMotorCase{"GearedHalfStepsDown", k28byjHalf, "360", "0", 4096, 0,
+                       Repeat({9, 8, 12, 4, 6, 2, 3, 1}, 512)},
         OtherMotorCase{"HalfStepsBelowZero", k28byjHalf, "", "-0.3515625", 4, -4, {9, 8, 12, 4}},
-        OtherMotorCase{"HybridQuarterTurn", kHybridWave, "", "90", 50, 50, Repeat({2, 4, 8, 1}, 12) + Bytes{2, 4}},
+        OtherMotorCase{"HybridQuarterTurn", kHybridWave, "", "90", 50, 50,
+                       Repeat({2, 4, 8, 1}, 12) + Bytes{2, 4}},
         // 1.8 is no binary fraction: 37.8 degrees must still be 21 whole steps.
-        OtherMotorCase{"HybridTypedDecimal", kHybridWave, "", "37.8", 21, 21, Repeat({2, 4, 8, 1}, 5) + Bytes{2}},
+        OtherMotorCase{"HybridTypedDecimal", kHybridWave, "", "37.8", 21, 21,
+                       Repeat({2, 4, 8, 1}, 5) + Bytes{2}},
         OtherMotorCase{"HybridBackThroughZero", kHybridWave, "3.6", "-3.6", 4, -2, {2, 1, 8, 4}}));
 
 TEST(SteppingController, AReversalMidMoveInHalfStepsTakesTheNextPatternBack) {

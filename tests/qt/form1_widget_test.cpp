@@ -228,7 +228,8 @@ TEST(Form1Run, TheTimersTicksTakeTheMotorToTheTargetThenStop) {
 // order, and the guard against bursts holds at the shorter period.
 TEST(Form1Run, TheTimerStepsAtTheOperatorsRate) {
     testing::TimedPort port;
-    Form1Widget form(port, [](const QString&) {}, MotorModel{.drive = Drive::OneCoil, .stepsPerSecond = 200});
+    Form1Widget form(
+        port, [](const QString&) {}, MotorModel{.drive = Drive::OneCoil, .stepsPerSecond = 200});
     ASSERT_TRUE(form.Form().Load());
     EXPECT_EQ(form.Timer1().Schedule().Period(), std::chrono::milliseconds(5));
     form.show();

@@ -39,7 +39,8 @@ TEST_P(RotorFollowsController, OnEveryTickWithoutStalling) {
     for (const Entry& entry : GetParam().entries) {
         for (int i = 0; i < entry.ticks; ++i, ++tick) {
             controller.StepMotor(entry.text);
-            ASSERT_EQ(motor.AngleDegrees(), static_cast<double>(controller.CurrentStep()) * controller.StepAngle())
+            ASSERT_EQ(motor.AngleDegrees(),
+                      static_cast<double>(controller.CurrentStep()) * controller.StepAngle())
                 << "tick " << tick << ", entry " << entry.text;
             ASSERT_EQ(motor.Stalls(), 0u) << "tick " << tick;
         }

@@ -21,7 +21,8 @@ public:
     // The shortest time between two writes after the first `skip` (the start-up's).
     std::chrono::nanoseconds ShortestGap(std::size_t skip = 1) const {
         auto shortest = std::chrono::nanoseconds::max();
-        for (std::size_t i = skip + 1; i < times_.size(); ++i) shortest = std::min(shortest, times_[i] - times_[i - 1]);
+        for (std::size_t i = skip + 1; i < times_.size(); ++i)
+            shortest = std::min(shortest, times_[i] - times_[i - 1]);
         return shortest;
     }
 

@@ -297,7 +297,8 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
 // order, and the guard against bursts holds at the shorter period.
 TEST(Form1WindowTicks, TheTimerStepsAtTheOperatorsRate) {
     testing::TimedPort port;
-    Form1Window window(port, [](HWND, const std::wstring&) {}, MotorModel{.drive = Drive::OneCoil, .stepsPerSecond = 200});
+    Form1Window window(
+        port, [](HWND, const std::wstring&) {}, MotorModel{.drive = Drive::OneCoil, .stepsPerSecond = 200});
     ASSERT_TRUE(window.Form().Load());
     EXPECT_EQ(window.Timer1().Schedule().Period(), std::chrono::milliseconds(5));
     window.Show(SW_SHOWNORMAL);
@@ -305,7 +306,8 @@ TEST(Form1WindowTicks, TheTimerStepsAtTheOperatorsRate) {
     ::SendMessageW(window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                    reinterpret_cast<LPARAM>(window.Control("Command1")));
 
-    Pump(window, [&] { return !window.Timer1().Enabled(); }, std::chrono::seconds(5));
+    Pump(
+        window, [&] { return !window.Timer1().Enabled(); }, std::chrono::seconds(5));
     EXPECT_EQ(port.Values(), (std::vector<std::uint8_t>{0, 2, 4, 8, 1, 2, 4, 8, 1, 2, 4}));
     EXPECT_GE(port.ShortestGap(), std::chrono::microseconds(2500));
 }
