@@ -44,8 +44,9 @@ struct MotorModel {
     std::int32_t stepsPerSecond = 64;
 
     // The operator may type any whole number in these ranges: 4 steps is the fewest a
-    // four-coil motor can have, 100,000 covers geared motors with half steps; below 16
-    // steps a second a move of a turn takes minutes, above 500 most motors stall.
+    // four-coil motor can have, 100,000 covers geared motors in half steps; at 16 steps a
+    // second a geared motor's turn already takes minutes, and 500 (a step every 2 ms) is
+    // as fine as the desktops' timers were measured to keep (docs/performance.md).
     static constexpr std::int32_t kFewestSteps = 4;
     static constexpr std::int32_t kMostSteps = 100'000;
     static constexpr std::int32_t kSlowest = 16;
