@@ -21,10 +21,6 @@ public:
     PortSettingsDialog(PortSettings& settings, MotorSettings& motor, QWidget* parent = nullptr);
 
     QListWidget& PortList() { return *list_; }
-    QComboBox& Steps() { return *steps_; }
-    QComboBox& Drive() { return *drive_; }
-    QSpinBox& Speed() { return *speed_; }
-    const QLabel& Problem() const { return *problem_; }
 
 private:
     void accept() override;

@@ -6,20 +6,17 @@
 
 namespace stepdial {
 
-// A four-phase stepper with the operator's steps a revolution (the design's 48 full steps
-// unless set up otherwise), coils A, B, C and D on data bits 0 to 3 in phase order. It answers each byte the
-// way a real rotor answers the coil currents, so a wrong coil sequence shows as a rotor that lags, runs
-// backwards or stalls instead of following the count on the dial.
+// A four-phase stepper with the operator's steps a revolution (the design's 48 full
+// steps unless set up otherwise), coils A, B, C and D on data bits 0 to 3 in phase
+// order. It answers each byte the way a real rotor answers the coil currents, so a
+// wrong coil sequence shows as a rotor that lags, runs backwards or stalls instead of
+// following the count on the dial.
 class VirtualMotor {
 public:
     // The operator's steps a revolution are half steps with the half-step drive and full
     // steps with the others. The rotor starts where the drive's pattern of position 0
     // holds it, so that it turns with the count from the first step.
     explicit VirtualMotor(const MotorModel& model = {});
-
-    // One full step is 90 electrical degrees; positions are kept in half steps so
-    // every angle the rotor can stand at is exact.
-    double DegreesPerHalfStep() const { return degreesPerHalfStep_; }
 
     // Sets the coil currents from the byte on the data lines. Bits 4 to 7 drive no
     // coil and are ignored.
@@ -39,6 +36,8 @@ public:
     std::uint64_t Stalls() const { return stalls_; }
 
 private:
+    // One full step is 90 electrical degrees; positions are kept in half steps so
+    // every angle the rotor can stand at is exact.
     double degreesPerHalfStep_;
     // The field of position 0's pattern, in half steps from pattern 3's.
     std::int64_t origin_;
