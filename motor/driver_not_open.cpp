@@ -12,9 +12,11 @@ namespace {
 std::string Remedy(const DriverFacts& facts) {
     switch (ChooseDriverReason(facts)) {
     case DriverReason::MemoryIntegrity:
-        return std::string(remedy::windows::kTurnOffMemoryIntegrity);
+        return std::string(remedy::windows::kTurnOffMemoryIntegrity) + " " +
+               std::string(remedy::windows::kOrUseAUsbBoard);
     case DriverReason::Blocklist:
-        return std::string(remedy::windows::kTurnOffTheBlocklist);
+        return std::string(remedy::windows::kTurnOffTheBlocklist) + " " +
+               std::string(remedy::windows::kOrUseAUsbBoard);
     case DriverReason::NeverInstalled:
         return std::string(remedy::windows::kOpenThePortDriver);
     case DriverReason::AbsentThoughElevated:

@@ -130,6 +130,10 @@ inline constexpr std::string_view kTurnOffTheBlocklist =
     "running as administrator does not change that. Turning the Microsoft Vulnerable Driver Blocklist off "
     "(Windows Security > Device security > Core isolation details, then restart the PC) lets the driver "
     "load, but lowers the PC's protection against malicious drivers.";
+// A USB board's library talks to FTDI's own signed driver, which no blocklist stops.
+inline constexpr std::string_view kOrUseAUsbBoard =
+    "Or drive the motor from a USB board with an FTDI chip, which needs no such driver: choose it in the Start "
+    "menu's stepdial settings.";
 // The library ran as administrator and still left no service: something took the driver.
 inline constexpr std::string_view kInstallTheDriverByHand =
     "stepdial runs as administrator and the port library still installed no driver: check whether an "

@@ -212,8 +212,7 @@ private:
         char* end = nullptr;
         const unsigned long location = std::strtoul(choice_.busPlace.c_str(), &end, 0);
         if (choice_.busPlace.empty() || *end != '\0' || location > MAXDWORD)
-            throw PortError(FtError(kFtDeviceNotFound), device_,
-                            "no board without a serial number is plugged in there",
+            throw PortError(FtError(kFtDeviceNotFound), device_, NotPluggedIn(),
                             remedy::usb::kPlugInTheBoard);
         return static_cast<DWORD>(location);
     }
@@ -226,8 +225,13 @@ private:
                 throw PortError(FtError(status), device_, "the board is open in another program",
                                 remedy::usb::kCloseTheBoardsOtherProgram);
         }
-        throw PortError(FtError(status == kFtOk ? kFtDeviceNotFound : status), device_,
-                        "no board with this serial number is plugged in", remedy::usb::kPlugInTheBoard);
+        throw PortError(FtError(status), device_, NotPluggedIn(), remedy::usb::kPlugInTheBoard);
+    }
+
+    // Worded as the Linux backend words it.
+    std::string NotPluggedIn() const {
+        return choice_.serial.empty() ? "no board without a serial number is plugged in there"
+                                      : "no board with this serial number is plugged in";
     }
 
     UsbBoardChoice choice_;

@@ -25,13 +25,12 @@ struct MemoryStore : SettingsStore {
 };
 
 const PortChoice kBySerial{Output::UsbBoard, {"A50285BI", ""}};
-const PortChoice kByPlace{Output::UsbBoard, {"", "1-1.4"}};
 
 TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
     const std::vector<std::pair<std::map<std::string, std::string>, PortChoice>> cases = {
         {{}, {}},
         {{{key::kOutput, key::kUsbBoard}, {key::kSerial, "A50285BI"}, {key::kBusPlace, "1-1.4"}}, kBySerial},
-        {{{key::kOutput, key::kUsbBoard}, {key::kBusPlace, "1-1.4"}}, kByPlace},
+        {{{key::kOutput, key::kUsbBoard}, {key::kBusPlace, "1-1.4"}}, {Output::UsbBoard, {"", "1-1.4"}}},
         {{{key::kOutput, key::kUsbBoard}}, {}},
         {{{key::kOutput, "usb"}, {key::kSerial, "A50285BI"}}, {}},
         {{{key::kOutput, key::kParallel}, {key::kSerial, "A50285BI"}}, {}},

@@ -37,10 +37,7 @@ bool Held() { return Env("STEPDIAL_TEST_FTDI_FAIL") == "held"; }
 
 extern "C" {
 
-__declspec(dllexport) ULONG WINAPI FT_CreateDeviceInfoList(DWORD* count) {
-    *count = 1;
-    return kOk;
-}
+__declspec(dllexport) ULONG WINAPI FT_CreateDeviceInfoList(DWORD* count) { return *count = 1, kOk; }
 
 // An FT232R (type 5); an open board's strings are hidden from other processes.
 __declspec(dllexport) ULONG WINAPI
@@ -65,8 +62,7 @@ __declspec(dllexport) ULONG WINAPI FT_OpenEx(void* what, DWORD by, void** handle
 }
 
 __declspec(dllexport) ULONG WINAPI FT_SetBitMode(void*, UCHAR mask, UCHAR mode) {
-    Record("bitmode " + std::to_string(mask) + " " + std::to_string(mode));
-    return kOk;
+    return Record("bitmode " + std::to_string(mask) + " " + std::to_string(mode)), kOk;
 }
 
 __declspec(dllexport) ULONG WINAPI FT_Write(void*, void* buffer, DWORD size, DWORD* written) {
@@ -78,9 +74,6 @@ __declspec(dllexport) ULONG WINAPI FT_Write(void*, void* buffer, DWORD size, DWO
     return kOk;
 }
 
-__declspec(dllexport) ULONG WINAPI FT_Close(void*) {
-    Record("close");
-    return kOk;
-}
+__declspec(dllexport) ULONG WINAPI FT_Close(void*) { return Record("close"), kOk; }
 
 }  // extern "C"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,23 +20,16 @@ namespace {
 
 using Output = PortChoice::Output;
 
-// The user's and the machine-wide settings in folders of the test's own.
-class PortSettingsWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, Path("xdg"));
-    }
-    QString Path(const char* relative) const { return folder_.filePath(QString::fromUtf8(relative)); }
-
-    QTemporaryDir folder_;
-};
-
-TEST_F(PortSettingsWindow, AnAbsentBoardOfTheMachineWideDefaultIsNamedAndTheUsersChoiceStartsForm1) {
+TEST(PortSettingsWindow, AnAbsentBoardOfTheMachineWideDefaultIsNamedAndTheUsersChoiceStartsForm1) {
+    // The user's and the machine-wide settings in folders of the test's own.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto path = [&](const char* relative) { return folder.filePath(QString::fromUtf8(relative)); };
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path("user"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, path("xdg"));
     const PortChoice absent{Output::UsbBoard, {"NOSUCH1", ""}};
-    QDir(folder_.path()).mkpath(QStringLiteral("xdg/stepdial"));
-    std::ofstream(Path("xdg/stepdial/stepdial.conf").toStdString())
+    QDir(folder.path()).mkpath(QStringLiteral("xdg/stepdial"));
+    std::ofstream(path("xdg/stepdial/stepdial.conf").toStdString())
         << "[port]\noutput=usb-board\nserial=NOSUCH1\n";
     UserSettings settings;
     QString boxText;
@@ -70,7 +63,7 @@ TEST_F(PortSettingsWindow, AnAbsentBoardOfTheMachineWideDefaultIsNamedAndTheUser
         << boxText.toStdString();
     EXPECT_EQ(opened, (std::vector<PortChoice>{absent, PortChoice{}}));
     std::stringstream saved;
-    saved << std::ifstream(Path("user/stepdial/stepdial.conf").toStdString()).rdbuf();
+    saved << std::ifstream(path("user/stepdial/stepdial.conf").toStdString()).rdbuf();
     EXPECT_NE(saved.str().find("output=parallel"), std::string::npos) << saved.str();
 }
 

@@ -39,3 +39,5 @@ start_case elevated kInstallTheDriverByHand
 start_case limited kTurnOffMemoryIntegrity
 start_case elevated kTurnOffMemoryIntegrity
 
+grep -qF -- "$(python3 "$here/../support/facts.py" remedy kOrUseAUsbBoard)" "$work/elevated.err" ||
+    fail "memory integrity: the advice does not point to a USB board"

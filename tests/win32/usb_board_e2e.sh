@@ -44,9 +44,8 @@ ended_well || fail "the settings window did not end with status 0"
 start && await Form1
 xdotool key --clearmodifiers End shift+Home && xdotool type --delay 50 360 && xdotool key --clearmodifiers Tab space
 within 10 bash -c "[ \$(grep -c ^write '$record') -ge 49 ]" || fail "the board got: $(asked)"
-turn="$(printf '6 12 9 3 %.0s' {1..12})"
-sleep 0.3
-[ "$(asked)" = "open STEP0001 bitmode 15 1 $(sed 's/[0-9][0-9]*/write &/g' <<<"0 ${turn% }")" ] || fail "the board got: $(asked)"
+turn="$(printf ' 6 12 9 3%.0s' {1..12})" && sleep 0.3
+[ "$(asked)" = "open STEP0001 bitmode 15 1 $(sed 's/[0-9][0-9]*/write &/g' <<<"0$turn")" ] || fail "the board got: $(asked)"
 cadence=$(tr -d '\r' <"$record" | grep ^write | tail -n +2 | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py")
 read -r intervals mean min p50 p99 max within band <<<"$cadence"
 echo "0 to 360 on the board in $WINEARCH: $((intervals + 1)) steps; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max; $within% within $band ms (period $((TICK_PERIOD_NS / 1000)) us)"
