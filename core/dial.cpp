@@ -53,7 +53,9 @@ void UpdateNeedle(const SteppingController& controller, LineControl& needle) {
 }
 
 void UpdateReadout(const SteppingController& controller, LabelControl& readout) {
-    readout.SetCaption(FormatAngleText(static_cast<double>(controller.CurrentStep()) * controller.StepAngle()));
+    readout.SetCaption(
+        FormatShaftAngle(static_cast<double>(controller.CurrentStep()) * controller.StepAngle(),
+                         controller.StepAngle()));
 }
 
 

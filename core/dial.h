@@ -61,7 +61,7 @@ private:
 // was for that coordinate.
 void UpdateNeedle(const SteppingController& controller, LineControl& needle);
 
-// Shows the motor's position in degrees.
+// Shows the shaft's angle in degrees: the position times the step angle.
 void UpdateReadout(const SteppingController& controller, LabelControl& readout);
 
 }  // namespace stepdial

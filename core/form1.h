@@ -34,7 +34,9 @@ class Form1 {
 public:
     using Handler = void (Form1::*)();
 
-    Form1(Port& port, Form1Controls& controls) : controller_(port), controls_(controls) {}
+    Form1(Port& port, Form1Controls& controls, const MotorModel& motor = {})
+        : controller_(port, motor),
+          controls_(controls) {}
 
     // The three handlers, as the design names them. They trap nothing: events reach
     // them through Run.

@@ -26,10 +26,12 @@ public:
     // either meets the program's failure rule rather than the event loop.
     using Guard = std::function<void(const std::function<void()>& work)>;
 
-    // `onTick` runs once per tick on the event thread.
-    explicit TickTimer(std::function<void()> onTick, Guard guard = Unguarded)
+    // `onTick` runs once per tick on the event thread, one `period` apart.
+    explicit TickTimer(std::function<void()> onTick, Guard guard = Unguarded,
+                       TickSchedule::Duration period = kTickPeriod)
         : onTick_(std::move(onTick)),
           guard_(std::move(guard)),
+          schedule_(period),
           wakeUp_([this] { Expire(); }) {}
 
     bool Enabled() const { return enabled_; }
@@ -60,12 +62,13 @@ public:
     bool Armed() const { return wakeUp_.Armed(); }
     PlatformWakeUp& WakeUp() { return wakeUp_; }
 
-private:
+    // For a platform whose expiry already runs under the program's failure rule.
     static void Unguarded(const std::function<void()>& work) { work(); }
 
+private:
     std::function<void()> onTick_;
     Guard guard_;
-    TickSchedule schedule_{kTickPeriod};
+    TickSchedule schedule_;
     bool enabled_ = false;
     PlatformWakeUp wakeUp_;
 };

@@ -1,5 +1,6 @@
 #include "motor/angle_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -92,6 +93,31 @@ std::string FormatAngleText(double degrees) {
     char text[330];
     const auto result = std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed);
     return std::string(text, result.ptr);
+}
+
+namespace {
+
+int DecimalsOf(const std::string& text) {
+    const auto point = text.find('.');
+    return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+}
+
+}  // namespace
+
+std::string FormatShaftAngle(double degrees, double stepAngle) {
+    const int decimals = std::min(DecimalsOf(FormatAngleText(stepAngle)), kReadoutDecimals);
+    std::string shortest = FormatAngleText(degrees);
+    if (DecimalsOf(shortest) <= decimals) return shortest;
+
+    char text[330];
+    const auto result = std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed, decimals);
+    std::string rounded(text, result.ptr);
+    if (decimals > 0) {
+        rounded.erase(rounded.find_last_not_of('0') + 1);
+        if (rounded.back() == '.') rounded.pop_back();
+    }
+    // A small negative angle rounds to zero, which has no sign.
+    return rounded == "-0" ? "0" : rounded;
 }
 
 }  // namespace stepdial

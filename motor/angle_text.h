@@ -18,4 +18,12 @@ double ParseAngleText(std::string_view text);
 // 0, 7.5, 97.5, 360, -7.5, 300000.
 std::string FormatAngleText(double degrees);
 
+// The shaft's angle as the readout shows it: as many decimals as the step angle has, at
+// most kReadoutDecimals, trailing zeros dropped, never an exponent. A shortest text that
+// already fits is kept as it is (every multiple of 7.5 reads as FormatAngleText gives
+// it); a longer one (a multiple of 1.8 a hair off in binary, or of 0.17578125) is rounded:
+// 5.4, 89.82, 90.
+inline constexpr int kReadoutDecimals = 2;
+std::string FormatShaftAngle(double degrees, double stepAngle);
+
 }  // namespace stepdial

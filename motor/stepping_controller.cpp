@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <stdexcept>
 
 #include "motor/angle_text.h"
-#include "motor/phase_patterns.h"
 
 namespace stepdial {
 namespace {
@@ -19,7 +19,20 @@ constexpr double kLowestStep = -9223372036854775808.0;
 
 void SteppingController::ResetMotor() {
     port_.Write(kDataRegister, 0);
-    stepAngle_ = 7.5;
+    stepAngle_ = motor_.StepAngle();
+}
+
+double SteppingController::StepsOf(double degrees) const {
+    // A step angle that is a binary fraction (7.5, 0.17578125) is exact, and the angles
+    // the operator types for its steps are too: dividing rounds once.
+    const std::int32_t steps = motor_.stepsPerRevolution;
+    const std::int32_t odd = steps / std::gcd(steps, 360);
+    if ((odd & (odd - 1)) == 0) return degrees / StepAngle();
+    // One that is not (1.8) leaves typed angles a rounding error off their step: 37.8
+    // degrees comes out a hair below 21 steps and would stop the motor a step short.
+    const double target = degrees * steps / 360.0;
+    const double whole = std::round(target);
+    return std::abs(target - whole) <= std::abs(target) * 1e-12 ? whole : target;
 }
 
 double SteppingController::StepAngle() const {
@@ -29,7 +42,7 @@ double SteppingController::StepAngle() const {
 
 void SteppingController::StepMotor(std::string_view angleText) {
     // An angle beyond the position's range aims at the farthest reachable step instead.
-    targetStep_ = std::clamp(ParseAngleText(angleText) / StepAngle(), kLowestStep, kHighestStep);
+    targetStep_ = std::clamp(StepsOf(ParseAngleText(angleText)), kLowestStep, kHighestStep);
 
     // Two separate tests: a position just below a fractional target is raised by the
     // first and lowered again by the second, so it stands still.
@@ -39,7 +52,8 @@ void SteppingController::StepMotor(std::string_view angleText) {
 
     // Counted only once its pattern reached the coils: a write that fails (a USB board
     // unplugged) leaves the position where the motor stands.
-    port_.Write(kDataRegister, PhasePatterns[PhaseOf(step)]);
+    const auto patterns = PatternsOf(motor_.drive);
+    port_.Write(kDataRegister, patterns[PatternIndexOf(step, patterns.size())]);
     currentStep_ = step;
 }
 

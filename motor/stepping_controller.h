@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "motor/motor_model.h"
 #include "motor/port.h"
 
 namespace stepdial {
@@ -14,7 +15,7 @@ namespace stepdial {
 // position to the data register of the first parallel port.
 class SteppingController {
 public:
-    explicit SteppingController(Port& port) : port_(port) {}
+    explicit SteppingController(Port& port, const MotorModel& motor = {}) : port_(port), motor_(motor) {}
 
     // All coils off, then the step angle of the motor. Call once, before any tick.
     void ResetMotor();
@@ -29,9 +30,13 @@ public:
     std::int64_t CurrentStep() const { return currentStep_; }
     double StepAngle() const;
     std::optional<double> TargetStep() const { return targetStep_; }
+    const MotorModel& Motor() const { return motor_; }
 
 private:
+    double StepsOf(double degrees) const;
+
     Port& port_;
+    MotorModel motor_;
     std::optional<double> targetStep_;
     std::int64_t currentStep_ = 0;
     std::optional<double> stepAngle_;

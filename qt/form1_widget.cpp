@@ -48,11 +48,11 @@ Key KeyOf(const QKeyEvent& event) {
 
 }  // namespace
 
-Form1Widget::Form1Widget(Port& port, FailureBox box)
-    : form_(port, *this),
+Form1Widget::Form1Widget(Port& port, FailureBox box, const MotorModel& motor)
+    : form_(port, *this, motor),
       box_(std::move(box)),
       timer1_([this] { form_.Timer1_Timer(); },
-              [this](const std::function<void()>& work) { form_.Run(work); }) {
+              [this](const std::function<void()>& work) { form_.Run(work); }, motor.TickPeriod()) {
     setWindowTitle(FromUtf8(layout::kForm1.caption));
     resize(layout::TwipsToPixels(layout::kForm1.clientWidth), layout::TwipsToPixels(layout::kForm1.clientHeight));
 

@@ -19,7 +19,7 @@ namespace stepdial::qt {
 // every event to the handlers of Form1.
 class Form1Widget : public QWidget, private Form1Controls {
 public:
-    explicit Form1Widget(Port& port, FailureBox box = ShowCriticalBox);
+    explicit Form1Widget(Port& port, FailureBox box = ShowCriticalBox, const MotorModel& motor = {});
 
     Form1& Form() { return form_; }
     const Form1& Form() const { return form_; }

@@ -1,17 +1,20 @@
 #include "qt/port_settings_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "qt/failure_box.h"
+#include "qt/timerfd_wake_up.h"
 #include "qt/utf8_text.h"
 
 namespace stepdial::qt {
-PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
+PortSettingsDialog::PortSettingsDialog(PortSettings& settings, MotorSettings& motor, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
+      motor_(motor),
       list_(new QListWidget(this)) {
     setWindowTitle(FromUtf8(settings_text::kTitle));
     auto* layout = new QVBoxLayout(this);
@@ -27,6 +30,7 @@ PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
         note->setWordWrap(true);
         layout->addWidget(note);
     }
+    AddMotorFields(*layout);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -36,21 +40,50 @@ PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
     list_->setFocus();
 }
 
+void PortSettingsDialog::AddMotorFields(QVBoxLayout& layout) {
+    auto* form = new QFormLayout;
+    steps_ = new QComboBox(this);
+    steps_->setEditable(true);
+    for (const auto& preset : kStepsPresets) steps_->addItem(FromUtf8(preset.text));
+    steps_->setCurrentText(QString::fromStdString(motor_.StepsText()));
+    form->addRow(FromUtf8(settings_text::kStepsLabel), steps_);
+    drive_ = new QComboBox(this);
+    for (const auto& choice : kDriveChoices) drive_->addItem(FromUtf8(choice.text));
+    drive_->setCurrentIndex(static_cast<int>(motor_.DriveRow()));
+    form->addRow(FromUtf8(settings_text::kDriveLabel), drive_);
+    speed_ = new QSpinBox(this);
+    speed_->setRange(MotorModel::kSlowest, MotorModel::kFastest);
+    speed_->setValue(QString::fromStdString(motor_.SpeedText()).toInt());
+    form->addRow(FromUtf8(settings_text::kSpeedLabel), speed_);
+    problem_ = new QLabel(this);
+    problem_->setWordWrap(true);
+    problem_->hide();
+    form->addRow(problem_);
+    layout.addLayout(form);
+}
+
 // A choice that cannot be saved is told, and the window stays open for another try or Cancel.
 void PortSettingsDialog::accept() {
     settings_.Select(static_cast<std::size_t>(list_->currentRow()));
+    std::string problem;
     try {
-        settings_.Accept();
+        problem =
+            motor_.Accept(steps_->currentText().toStdString(),
+                          static_cast<std::size_t>(drive_->currentIndex()), speed_->text().toStdString());
+        if (problem.empty()) settings_.Accept();
     } catch (const std::exception& e) {
         ShowCriticalBox(QString::fromStdString(e.what()));
         return;
     }
-    QDialog::accept();
+    problem_->setText(QString::fromStdString(problem));
+    problem_->setVisible(!problem.empty());
+    if (problem.empty()) QDialog::accept();
 }
 
 bool ChoosePortInWindow(SettingsStore& store) {
     PortSettings settings(store, SurveyPorts());
-    PortSettingsDialog dialog(settings);
+    MotorSettings motor(store, TimerfdWakeUp::Resolution());
+    PortSettingsDialog dialog(settings, motor);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,25 +1,39 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
+#include <QSpinBox>
+#include <QVBoxLayout>
 
+#include "core/motor_settings.h"
 #include "core/port_settings.h"
 
 namespace stepdial::qt {
 
-// The settings window on Qt: the port list with its label and note, OK and Cancel. OK saves
-// the selected row; the keyboard alone works it (arrows in the list, Enter, Escape).
+// The settings window on Qt: the port list with its label and note, the motor's fields, OK
+// and Cancel. OK saves the selected row and the motor, or tells what keeps the motor from
+// being saved and stays open; the keyboard alone works it (arrows, Alt and a field's letter,
+// Enter, Escape).
 class PortSettingsDialog : public QDialog {
 public:
-    explicit PortSettingsDialog(PortSettings& settings, QWidget* parent = nullptr);
+    PortSettingsDialog(PortSettings& settings, MotorSettings& motor, QWidget* parent = nullptr);
 
     QListWidget& PortList() { return *list_; }
 
 private:
     void accept() override;
 
+    void AddMotorFields(QVBoxLayout& layout);
+
     PortSettings& settings_;
+    MotorSettings& motor_;
     QListWidget* list_ = nullptr;
+    QComboBox* steps_ = nullptr;
+    QComboBox* drive_ = nullptr;
+    QSpinBox* speed_ = nullptr;
+    QLabel* problem_ = nullptr;
 };
 
 // Surveys the ports, shows the window over `store` and waits; true after OK.

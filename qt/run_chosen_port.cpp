@@ -1,5 +1,6 @@
 #include "qt/run_chosen_port.h"
 
+#include "core/motor_settings.h"
 #include "qt/port_settings_dialog.h"
 #include "qt/run_form.h"
 
@@ -18,7 +19,8 @@ int RunOnChosenPort(QApplication& app, SettingsStore& store,
                 } else {
                     answer = AskAfterStartUpFailure(message);
                 }
-            });
+            },
+            LoadMotor(store));
     };
     return StartOnChosenPort(store, {open, runForm1, [&] { return ChoosePortInWindow(store); }});
 }

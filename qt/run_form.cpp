@@ -8,10 +8,10 @@
 namespace stepdial::qt {
 
 int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& opening,
-             const FailureBox& box) {
+             const FailureBox& box, const MotorModel& motor) {
     std::unique_ptr<Form1Widget> form;
     try {
-        form = std::make_unique<Form1Widget>(port, box);
+        form = std::make_unique<Form1Widget>(port, box, motor);
     } catch (const std::exception& e) {
         return ReportStartUpFailure(e.what(), [](const std::string& message) {
             ShowCriticalBox(QString::fromStdString(message));

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "motor/motor_model.h"
 #include "motor/port.h"
 #include "qt/failure_box.h"
 
@@ -14,8 +15,8 @@ namespace stepdial::qt {
 // window there, so that Form1 is the last window to appear. Desktops put the newest window in
 // front and give it the keyboard, and a Wayland program cannot place or raise its windows itself.
 // `box` tells the operator of a failure. Returns the exit status: 0, or 1 after a failure was
-// reported to the operator.
+// reported to the operator. `motor` is the one the operator set up.
 int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& opening = {},
-             const FailureBox& box = ShowCriticalBox);
+             const FailureBox& box = ShowCriticalBox, const MotorModel& motor = {});
 
 }  // namespace stepdial::qt

@@ -59,6 +59,12 @@ public:
     }
     bool Armed() const { return armed_; }
     static std::chrono::nanoseconds Now() { return MonotonicNow(); }
+    // The finest period a timerfd on the monotonic clock keeps.
+    static std::chrono::nanoseconds Resolution() {
+        timespec resolution{};
+        ::clock_getres(CLOCK_MONOTONIC, &resolution);
+        return std::chrono::seconds(resolution.tv_sec) + std::chrono::nanoseconds(resolution.tv_nsec);
+    }
 
 private:
     static int Create() {

@@ -28,6 +28,13 @@ std::optional<int> FieldOf(std::uint8_t coils) {
 
 }  // namespace
 
+VirtualMotor::VirtualMotor(const MotorModel& model)
+    : degreesPerHalfStep_(model.drive == Drive::HalfSteps ? model.StepAngle() : model.StepAngle() / 2) {
+    const int field = FieldOf(PatternsOf(model.drive)[0]).value_or(0);
+    origin_ = field > kHalfStepsPerCycle / 2 ? field - kHalfStepsPerCycle : field;
+    halfSteps_ = origin_;
+}
+
 void VirtualMotor::Apply(std::uint8_t byte) {
     ++writes_;
     lastByte_ = byte;

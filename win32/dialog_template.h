@@ -14,7 +14,13 @@ namespace stepdial::win32 {
 class DialogTemplate {
 public:
     // The controls' classes by their predefined atoms.
-    enum Class : WORD { kButton = 0x0080, kStatic = 0x0082, kListBox = 0x0083 };
+    enum Class : WORD {
+        kButton = 0x0080,
+        kEdit = 0x0081,
+        kStatic = 0x0082,
+        kListBox = 0x0083,
+        kComboBox = 0x0085
+    };
 
     DialogTemplate(std::wstring_view title, short width, short height);
     void Add(WORD id, Class type, DWORD style, RECT box, std::wstring_view text);

@@ -56,10 +56,11 @@ void ReleaseKeyPress(HWND button) {
 
 }  // namespace
 
-Form1Window::Form1Window(Port& port, FailureBox box)
-    : form_(port, *this),
+Form1Window::Form1Window(Port& port, FailureBox box, const MotorModel& motor)
+    : form_(port, *this, motor),
       box_(std::move(box)),
-      timer1_([this] { form_.Timer1_Timer(); }) {
+      timer1_([this] { form_.Timer1_Timer(); }, TickTimer<WaitableTimerWakeUp>::Unguarded,
+              motor.TickPeriod()) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     if (!::GetClassInfoExW(instance, kClassName, &windowClass)) {

@@ -24,7 +24,7 @@ namespace stepdial::win32 {
 class Form1Window : private Form1Controls {
 public:
     // Creates the window and its controls, hidden.
-    explicit Form1Window(Port& port, FailureBox box = ShowErrorBox);
+    explicit Form1Window(Port& port, FailureBox box = ShowErrorBox, const MotorModel& motor = {});
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;

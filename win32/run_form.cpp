@@ -23,10 +23,10 @@ int RunMessageLoop(Form1Window& form) {
 
 }  // namespace
 
-int RunForm1(Port& port, int showCommand, const FailureBox& box) {
+int RunForm1(Port& port, int showCommand, const FailureBox& box, const MotorModel& motor) {
     std::unique_ptr<Form1Window> form;
     try {
-        form = std::make_unique<Form1Window>(port, box);
+        form = std::make_unique<Form1Window>(port, box, motor);
     } catch (const std::exception& e) {
         return ReportStartUpFailure(e.what(),
                                     [](const std::string& message) { ShowErrorBox(nullptr, Wide(message)); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "motor/motor_model.h"
 #include "motor/port.h"
 #include "win32/failure_box.h"
 
@@ -7,7 +8,8 @@ namespace stepdial::win32 {
 
 // Creates Form1 on `port` (Form_Load runs before it is shown), shows it and runs the
 // message loop until it is closed. `box` tells the operator of a failure. Returns the exit
-// status: 0, or 1 after a failure was reported to the operator.
-int RunForm1(Port& port, int showCommand, const FailureBox& box = ShowErrorBox);
+// status: 0, or 1 after a failure was reported to the operator. `motor` is the one the
+// operator set up.
+int RunForm1(Port& port, int showCommand, const FailureBox& box = ShowErrorBox, const MotorModel& motor = {});
 
 }  // namespace stepdial::win32

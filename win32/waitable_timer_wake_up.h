@@ -93,6 +93,21 @@ public:
     bool Armed() const { return armed_; }
     static std::chrono::nanoseconds Now() { return MonotonicNow(); }
 
+    // The finest period a wake-up keeps on this system: a high-resolution timer's is well
+    // under a millisecond; without one, a timer waits for the system's clock tick, which
+    // the wake-up holds at 1 ms, or coarser where the multimedia timer offers no finer.
+    static std::chrono::nanoseconds Resolution() {
+        if (const HANDLE probe =
+                ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                         TIMER_ALL_ACCESS)) {
+            ::CloseHandle(probe);
+            return std::chrono::microseconds(500);
+        }
+        TIMECAPS caps{};
+        if (::timeGetDevCaps(&caps, sizeof caps) != MMSYSERR_NOERROR) return std::chrono::milliseconds(16);
+        return std::chrono::milliseconds(std::max<UINT>(caps.wPeriodMin, 1));
+    }
+
     // kMessage as the window takes it: a later expiry may be posted again. Throws
     // std::system_error, before anything else, when an expiry could not be posted (the
     // ticks stopped).

@@ -36,19 +36,20 @@ public:
 
 // A controller standing at `step`, reached the way the window reaches it: one tick per step.
 struct MotorAt {
-    explicit MotorAt(int step) {
+    explicit MotorAt(int step, const MotorModel& model = {}) : controller(port, model) {
         controller.ResetMotor();
-        const std::string entry = FormatAngleText(step * 7.5);
+        const std::string entry = FormatAngleText(step * model.StepAngle());
         for (int i = 0; i < std::abs(step); ++i) controller.StepMotor(entry);
     }
     testing::RecordingPort port;
-    SteppingController controller{port};
+    SteppingController controller;
 };
 
 struct NeedleRow {
     int step;
     const char* readout;
     float x2, y2;
+    std::int32_t stepsPerRevolution = 48;
 };
 
 void PrintTo(const NeedleRow& row, std::ostream* os) { *os << "step " << row.step; }
@@ -57,7 +58,7 @@ class NeedleTable : public ::testing::TestWithParam<NeedleRow> {};
 
 TEST_P(NeedleTable, EndPointAndReadoutFollowThePosition) {
     const NeedleRow row = GetParam();
-    MotorAt at(row.step);
+    MotorAt at(row.step, {.stepsPerRevolution = row.stepsPerRevolution});
     ASSERT_EQ(at.controller.CurrentStep(), row.step);
 
     FakeLine line(1700, 2000);
@@ -82,7 +83,12 @@ INSTANTIATE_TEST_SUITE_P(Positions, NeedleTable,
                                            NeedleRow{36, "270", 1697.13318f, 800.003418f},
                                            NeedleRow{48, "360", 2899.9939f, 1996.17761f},
                                            NeedleRow{-1, "-7.5", 2889.74414f, 1843.44751f},
-                                           NeedleRow{2000, "15000", 967.753418f, 1049.30811f}));
+                                           NeedleRow{2000, "15000", 967.753418f, 1049.30811f},
+                                           // The shaft's angle on other motors, the same 3.14.
+                                           NeedleRow{512, "90", 1700.95557f, 3199.99951f, 2048},
+                                           NeedleRow{511, "89.82", 1704.63525f, 3199.99097f, 2048},
+                                           NeedleRow{1, "0.09", 2899.99854f, 2001.83984f, 4096},
+                                           NeedleRow{-13, "-23.4", 2801.4043f, 1523.65051f, 200}));
 
 TEST(UpdateNeedle, StoresY2BeforeX2) {
     MotorAt at(5);

@@ -8,6 +8,7 @@
 
 #include "core/chosen_port_start.h"
 #include "core/failure.h"
+#include "core/motor_settings.h"
 #include "core/port_settings.h"
 #include "tests/support/recording_port.h"
 
@@ -99,6 +100,57 @@ TEST(StartOnChosenPort, ABoardThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStar
         EXPECT_EQ(StartOnChosenPort(store, {open, runForm1, window}), status);
         EXPECT_EQ(opened, runs);
         EXPECT_EQ(failures, std::vector<std::string>{DescribeBoardChoice(kBySerial.board)});
+    }
+}
+
+}  // namespace
+}  // namespace stepdial
+
+namespace stepdial {
+namespace {
+
+TEST(MotorSaved, EachBadValueFallsBackToTheDesignsOnItsOwn) {
+    const MotorModel design;
+    const std::vector<std::pair<std::map<std::string, std::string>, MotorModel>> cases = {
+        {{}, design},
+        {{{key::kStepsPerRevolution, "2048"}, {key::kDrive, "half-steps"}, {key::kStepsPerSecond, "500"}},
+         {2048, Drive::HalfSteps, 500}},
+        {{{key::kStepsPerRevolution, "3"}, {key::kDrive, "one-coil"}, {key::kStepsPerSecond, "16"}},
+         {48, Drive::OneCoil, 16}},
+        {{{key::kStepsPerRevolution, "100001"}, {key::kDrive, "wave"}, {key::kStepsPerSecond, "501"}},
+         design},
+        {{{key::kStepsPerRevolution, "200.5"}, {key::kStepsPerSecond, "1e2"}}, design},
+    };
+    for (const auto& [saved, expected] : cases) {
+        MemoryStore store;
+        store.values = saved;
+        EXPECT_EQ(LoadMotor(store), expected) << ::testing::PrintToString(saved);
+        SaveMotor(store, expected);
+        EXPECT_EQ(LoadMotor(store), expected) << "saved and read back";
+    }
+}
+
+TEST(MotorSettingsWindow, OkSavesOnlyWhatTheMotorAndTheTimerCanDo) {
+    struct Case {
+        const char* steps;
+        const char* speed;
+        std::chrono::nanoseconds resolution;
+        bool saved;
+        std::int32_t stepsSaved;
+    };
+    using std::chrono::milliseconds;
+    for (const Case c :
+         {Case{"4096: 28BYJ-48, half steps", "500", milliseconds(1), true, 4096},
+          Case{" 200", "16", milliseconds(1), true, 200}, Case{"3", "64", milliseconds(1), false, 48},
+          Case{"2048x", "64", milliseconds(1), false, 48}, Case{"48", "15", milliseconds(1), false, 48},
+          Case{"48", "32", milliseconds(15) + std::chrono::microseconds(625), true, 48},
+          Case{"48", "33", milliseconds(15) + std::chrono::microseconds(625), false, 48}}) {
+        MemoryStore store;
+        MotorSettings motor(store, c.resolution);
+        EXPECT_EQ(motor.StepsText(), kStepsPresets[0].text);
+        const std::string problem = motor.Accept(c.steps, 2, c.speed);
+        EXPECT_EQ(problem.empty(), c.saved) << c.steps << " at " << c.speed << ": " << problem;
+        EXPECT_EQ(LoadMotor(store).stepsPerRevolution, c.stepsSaved) << c.steps;
     }
 }
 

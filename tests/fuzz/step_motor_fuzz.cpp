@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "motor/angle_text.h"
-#include "motor/phase_patterns.h"
+#include "motor/motor_model.h"
 #include "motor/stepping_controller.h"
 
 namespace {
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int64_t after = controller.CurrentStep();
         if (after - before > 1 || before - after > 1) std::abort();
         if (port.writes != writesBefore + 1) std::abort();
-        if (port.last != stepdial::PhasePatterns[stepdial::PhaseOf(after)]) std::abort();
+        if (port.last != stepdial::kTwoCoilPatterns[stepdial::PatternIndexOf(after, 4)]) std::abort();
         const double target = *controller.TargetStep();
         if (!std::isfinite(target)) std::abort();
         if (controller.HasArrived() != (std::fabs(target - static_cast<double>(after)) < 1.0)) std::abort();

@@ -87,6 +87,22 @@ TEST(FormatAngleText, NeverAnExponent) {
 }
 
 // An operator whose desktop writes 7,5 still types and reads 7.5.
+TEST(FormatShaftAngle, AsManyDecimalsAsTheStepAngleCappedAtTwo) {
+    struct Case {
+        double stepAngle;
+        double degrees;
+        const char* text;
+    };
+    const double geared = 360.0 / 2048;
+    for (const Case c :
+         {Case{7.5, 97.5, "97.5"}, Case{7.5, 300000, "300000"}, Case{1.8, 13 * 1.8, "23.4"},
+          Case{1.8, -1.8, "-1.8"}, Case{geared, 512 * geared, "90"}, Case{geared, 511 * geared, "89.82"},
+          Case{geared, -geared, "-0.18"}, Case{360.0 / 4096, 1 * 360.0 / 4096, "0.09"},
+          Case{360.0 / 100000, -360.0 / 100000, "0"}, Case{geared, 1e20 * geared, "17578125000000000000"}}) {
+        EXPECT_EQ(FormatShaftAngle(c.degrees, c.stepAngle), c.text) << c.degrees << " at " << c.stepAngle;
+    }
+}
+
 TEST(AngleText, PointWhateverTheLocale) {
     const testing::CommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma, and none could be built";

@@ -28,9 +28,9 @@ Bytes Repeat(const Bytes& cycle, int times) {
 // A controller after start-up, with the start-up write already checked and cleared.
 struct Motor {
     RecordingPort port;
-    SteppingController controller{port};
+    SteppingController controller;
 
-    Motor() {
+    explicit Motor(const MotorModel& model = {}) : controller(port, model) {
         controller.ResetMotor();
         port.Clear();
     }
@@ -69,6 +69,7 @@ struct MoveCase {
     int ticks;
     std::int64_t endStep;
     Bytes bytes;
+    MotorModel model = {};
 };
 
 void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
@@ -77,7 +78,7 @@ class Moves : public ::testing::TestWithParam<MoveCase> {};
 
 TEST_P(Moves, StepOncePerTickAndWriteEachPositionsPattern) {
     const auto& c = GetParam();
-    Motor motor;
+    Motor motor(c.model);
     if (*c.from) motor.MoveTo(c.from);
 
     EXPECT_EQ(motor.Run(c.entry), c.ticks);
@@ -85,6 +86,10 @@ TEST_P(Moves, StepOncePerTickAndWriteEachPositionsPattern) {
     EXPECT_EQ(motor.port.Values(), c.bytes);
     for (const auto& write : motor.port.Writes()) EXPECT_EQ(write.address, 888);
 }
+
+constexpr MotorModel k28byj{2048, Drive::TwoCoils, 64};
+constexpr MotorModel k28byjHalf{4096, Drive::HalfSteps, 64};
+constexpr MotorModel kHybridWave{200, Drive::OneCoil, 64};
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Moves,
@@ -95,14 +100,51 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"FractionalRisingStopsBelow", "", "100", 13, 13, Repeat({6, 12, 9, 3}, 3) + Bytes{6}},
         MoveCase{"FractionalFallingStopsAbove", "360", "100", 34, 14,
                  Repeat({9, 12, 6, 3}, 8) + Bytes{9, 12}},
-        MoveCase{"HalfStepStaysPut", "", "3.75", 1, 0, {3}},
-        MoveCase{"StepAndAHalf", "", "11.25", 1, 1, {6}},
+        MoveCase{"HalfStepStaysPut", "", "3.75", 1, 0, {3}}, MoveCase{"StepAndAHalf", "", "11.25", 1, 1, {6}},
         MoveCase{"EmptyEntryReturnsHome", "37.5", "", 5, 0, {3, 9, 12, 6, 3}},
         MoveCase{"LettersReturnHome", "15", "abc", 2, 0, {6, 3}},
         // Below 0 the coils keep turning in phase order: one byte every tick.
         MoveCase{"NegativeAngle", "", "-45", 6, -6, {9, 12, 6, 3, 9, 12}},
         MoveCase{"DownThroughZero", "15", "-15", 4, -2, {6, 3, 9, 12}},
-        MoveCase{"UpFromNegative", "-15", "15", 4, 2, {9, 3, 6, 12}}));
+        MoveCase{"UpFromNegative", "-15", "15", 4, 2, {9, 3, 6, 12}},
+        // Other motors: their drive's order, through zero both ways.
+        MoveCase{"GearedFullTurn", "", "360", 2048, 2048, Repeat({6, 12, 9, 3}, 512), k28byj},
+        MoveCase{"GearedHalfStepsTurn", "", "360", 4096, 4096, Repeat({3, 2, 6, 4, 12, 8, 9, 1}, 512),
+                 k28byjHalf},
+        MoveCase{"GearedHalfStepsDown", "360", "0", 4096, 0, Repeat({9, 8, 12, 4, 6, 2, 3, 1}, 512),
+                 k28byjHalf},
+        MoveCase{"HalfStepsBelowZero", "", "-0.3515625", 4, -4, {9, 8, 12, 4}, k28byjHalf},
+        MoveCase{"HybridQuarterTurn", "", "90", 50, 50, Repeat({2, 4, 8, 1}, 12) + Bytes{2, 4}, kHybridWave},
+        // 1.8 is no binary fraction: 37.8 degrees must still be 21 whole steps.
+        MoveCase{"HybridTypedDecimal", "", "37.8", 21, 21, Repeat({2, 4, 8, 1}, 5) + Bytes{2}, kHybridWave},
+        MoveCase{"HybridBackThroughZero", "3.6", "-3.6", 4, -2, {2, 1, 8, 4}, kHybridWave}));
+
+TEST(SteppingController, TheDefaultsAreTheDesignsMotorByteForByte) {
+    Motor design(MotorModel{48, Drive::TwoCoils, 64});
+    Motor defaults;
+    EXPECT_EQ(design.controller.StepAngle(), 7.5);
+    for (const char* entry : {"100", "-45", "360", "0.1", "1e999", "-1e300"}) {
+        design.Run(entry, 200);
+        defaults.Run(entry, 200);
+    }
+    EXPECT_EQ(design.port.Values(), defaults.port.Values());
+}
+
+TEST(SteppingController, AReversalMidMoveInHalfStepsTakesTheNextPatternBack) {
+    Motor motor(k28byjHalf);
+    for (int i = 0; i < 10; ++i) motor.controller.StepMotor("360");
+    motor.port.Clear();
+    motor.controller.StepMotor("0");
+    EXPECT_EQ(motor.controller.CurrentStep(), 9);
+    EXPECT_EQ(motor.port.Values(), Bytes{3});
+}
+
+TEST(SteppingController, AThousandTurnsOfAGearedMotorArriveExactly) {
+    Motor motor(k28byj);
+    EXPECT_EQ(motor.Run("360000", 3'000'000), 2'048'000);
+    EXPECT_EQ(motor.controller.TargetStep(), 2'048'000.0);
+    EXPECT_EQ(motor.controller.CurrentStep(), 2'048'000);
+}
 
 TEST(SteppingController, PressAfterAFallingApproachTakesOneMoreStepDownThenStays) {
     Motor motor;

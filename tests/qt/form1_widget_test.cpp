@@ -22,6 +22,7 @@
 #include "qt/native_window_gone.h"
 #include "tests/support/key_rule_cases.h"
 #include "tests/support/recording_port.h"
+#include "tests/support/timed_port.h"
 
 namespace stepdial::qt {
 namespace {
@@ -221,6 +222,23 @@ TEST(Form1Run, TheTimersTicksTakeTheMotorToTheTargetThenStop) {
     EXPECT_EQ(f.form.Label2().Caption(), QStringLiteral("15"));
     EXPECT_EQ(f.form.Line1().X2(), 2859.1521f);
     EXPECT_EQ(f.form.Line1().Y2(), 2310.42896f);
+}
+
+// The operator's rate reaches the real timer: 200 steps a second, one step a tick in
+// order, and the guard against bursts holds at the shorter period.
+TEST(Form1Run, TheTimerStepsAtTheOperatorsRate) {
+    testing::TimedPort port;
+    Form1Widget form(
+        port, [](const QString&) {}, MotorModel{.drive = Drive::OneCoil, .stepsPerSecond = 200});
+    ASSERT_TRUE(form.Form().Load());
+    EXPECT_EQ(form.Timer1().Schedule().Period(), std::chrono::milliseconds(5));
+    form.show();
+    form.Text1().setText(QStringLiteral("75"));
+    QTest::mouseClick(&form.Command1(), Qt::LeftButton);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Timer1().Enabled(); }, 5000));
+    EXPECT_EQ(port.Values(), (std::vector<std::uint8_t>{0, 2, 4, 8, 1, 2, 4, 8, 1, 2, 4}));
+    EXPECT_GE(port.ShortestGap(), std::chrono::microseconds(2500));
 }
 
 // Every edit is a target for the next tick: the operator can send the motor back.

@@ -22,6 +22,7 @@ struct ControllerMove {
     const char* name;
     std::vector<Entry> entries;
     std::int64_t finalStep;
+    MotorModel model = {};
 };
 
 void PrintTo(const ControllerMove& m, std::ostream* os) { *os << m.name; }
@@ -29,16 +30,17 @@ void PrintTo(const ControllerMove& m, std::ostream* os) { *os << m.name; }
 class RotorFollowsController : public ::testing::TestWithParam<ControllerMove> {};
 
 TEST_P(RotorFollowsController, OnEveryTickWithoutStalling) {
-    VirtualMotor motor;
+    VirtualMotor motor(GetParam().model);
     SimulatedPort port(motor);
-    SteppingController controller(port);
+    SteppingController controller(port, GetParam().model);
     controller.ResetMotor();
 
     int tick = 0;
     for (const Entry& entry : GetParam().entries) {
         for (int i = 0; i < entry.ticks; ++i, ++tick) {
             controller.StepMotor(entry.text);
-            ASSERT_EQ(motor.AngleDegrees(), static_cast<double>(controller.CurrentStep()) * 7.5)
+            ASSERT_EQ(motor.AngleDegrees(),
+                      static_cast<double>(controller.CurrentStep()) * controller.StepAngle())
                 << "tick " << tick << ", entry " << entry.text;
             ASSERT_EQ(motor.Stalls(), 0u) << "tick " << tick;
         }
@@ -59,7 +61,10 @@ INSTANTIATE_TEST_SUITE_P(
         ControllerMove{"FractionalTargetsAndRepeatedPresses",
                        {{"100", 13}, {"100", 3}, {"3.75", 20}, {"3.75", 2}},
                        0},
-        ControllerMove{"EntryEmptiedWhileRunning", {{"180", 9}, {"", 9}}, 0}));
+        ControllerMove{"EntryEmptiedWhileRunning", {{"180", 9}, {"", 9}}, 0},
+        // The rotor follows the other drives from the first step, through zero both ways.
+        ControllerMove{"HalfStepsOfAGearedMotor", {{"-1", 12}, {"1", 30}}, 11, {4096, Drive::HalfSteps}},
+        ControllerMove{"OneCoilOnAHybrid", {{"-9", 5}, {"9", 12}}, 5, {200, Drive::OneCoil}}));
 
 // Writes straight to the coils, starting from the rotor at 0 (pattern 3's full step).
 struct CoilSequence {

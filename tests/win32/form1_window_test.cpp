@@ -15,6 +15,7 @@
 #include "motor/utf16.h"
 #include "tests/support/key_rule_cases.h"
 #include "tests/support/recording_port.h"
+#include "tests/support/timed_port.h"
 #include "win32/dpi.h"
 #include "win32/form1_window.h"
 
@@ -290,6 +291,25 @@ TEST(Form1WindowTicks, ATickRepaintsTheOldAndTheNewNeedleOnly) {
     EXPECT_FALSE(Contains(update, 20, 133)) << "the dial's far edge";
     EXPECT_FALSE(Contains(update, 113, 60)) << "above the pivot";
     ::DeleteObject(update);
+}
+
+// The operator's rate reaches the waitable timer: 200 steps a second, one step a tick in
+// order, and the guard against bursts holds at the shorter period.
+TEST(Form1WindowTicks, TheTimerStepsAtTheOperatorsRate) {
+    testing::TimedPort port;
+    Form1Window window(
+        port, [](HWND, const std::wstring&) {}, MotorModel{.drive = Drive::OneCoil, .stepsPerSecond = 200});
+    ASSERT_TRUE(window.Form().Load());
+    EXPECT_EQ(window.Timer1().Schedule().Period(), std::chrono::milliseconds(5));
+    window.Show(SW_SHOWNORMAL);
+    ::SetWindowTextW(window.Control("Text1"), L"75");
+    ::SendMessageW(window.Hwnd(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(window.Control("Command1")));
+
+    Pump(
+        window, [&] { return !window.Timer1().Enabled(); }, std::chrono::seconds(5));
+    EXPECT_EQ(port.Values(), (std::vector<std::uint8_t>{0, 2, 4, 8, 1, 2, 4, 8, 1, 2, 4}));
+    EXPECT_GE(port.ShortestGap(), std::chrono::microseconds(2500));
 }
 
 TEST(Form1WindowEnd, APortFailingAtStartUpIsReportedWithNoWindowShown) {

@@ -19,12 +19,15 @@
 #   stepdial_e2e.sh --loader WINE --arch win64|win32 --stand-in LIBRARY.dll --facts BUILD/facts.env
 #                   (--setup stepdial-setup.exe --version VERSION --squatter SQUATTER.exe
 #                    | --program stepdial.exe)
-#                   [--screenshot OUT.png]
+#                   [--screenshot OUT.png] [--steps-per-second N]
+#
+# --steps-per-second saves that rate as the operator's before the moves, for a
+# measurement of the cadence at it (the figures in docs/performance.md).
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/../../scripts/testlib.sh"
 
-loader="" arch="" stand_in="" setup="" version="" squatter="" program="" screenshot=""
+loader="" arch="" stand_in="" setup="" version="" squatter="" program="" screenshot="" rate=""
 while [ $# -gt 0 ]; do
     case $1 in
     --loader) loader=$2 ;;
@@ -35,6 +38,7 @@ while [ $# -gt 0 ]; do
     --squatter) squatter=$(realpath "$2") ;;
     --program) program=$(realpath "$2") ;;
     --screenshot) screenshot=$(realpath -m "$2") ;;
+    --steps-per-second) rate=$2 ;;
     --facts) source "$2" ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
     esac
@@ -191,6 +195,10 @@ echo "without $library: error box, status 1"
 
 # With the stand-in: the operator's moves, as the port sees them.
 cp "$stand_in" "$folder/$library"
+if [ -n "$rate" ]; then
+    "$loader" reg add 'HKCU\Software\stepdial\motor' /v stepsPerSecond /d "$rate" /f >/dev/null 2>&1
+    TICK_PERIOD_NS=$((1000000000 / rate))
+fi
 STEPDIAL_TEST_PORT_RECORD=$(windows_path "$record") spawn app_pid "$loader" "$short_exe" >"$work/run.out" 2>"$work/run.err" </dev/null
 form_up() { running && [ -n "$(window_named Form1)" ]; }
 within 30 form_up || fail "no Form1 window"
@@ -244,7 +252,7 @@ xdotool type --delay 50 360
 xdotool key --clearmodifiers Tab space
 move_writes 26 48
 [ "$(values_from 26)" = "$(at888 $(repeat 12 6 12 9 3))" ] || fail "to 360, the port got: $(values_from 26)"
-cadence=$(tail -n +26 "$record" | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py")
+cadence=$(tail -n +26 "$record" | awk '{ print $3 }' | "$here/../../scripts/tick_intervals.py" "$TICK_PERIOD_NS")
 read -r intervals mean min p50 p99 max within band <<<"$cadence"
 period=$(awk -v ns="$TICK_PERIOD_NS" 'BEGIN { print ns / 1e6 }')
 echo "0 to 360 in $arch: $((intervals + 1)) ticks; interval mean $mean ms, min $min, p50 $p50, p99 $p99, max $max;" \
