@@ -74,9 +74,9 @@ void Move(SteppingController& controller, std::string_view angle, int wantTicks)
         ++ticks;
         if (ReadLines() != CoilsAt(controller.CurrentStep())) ++wrong;
     } while (!controller.HasArrived() && ticks < 1000);
-    Check(wrong == 0 && ticks == wantTicks, "move to \"" + std::string(angle) + "\": " + std::to_string(ticks) +
-                                                " ticks (want " + std::to_string(wantTicks) + "), " +
-                                                std::to_string(wrong) + " read back wrong");
+    Check(wrong == 0 && ticks == wantTicks,
+          "move to \"" + std::string(angle) + "\": " + std::to_string(ticks) + " ticks (want " +
+              std::to_string(wantTicks) + "), " + std::to_string(wrong) + " read back wrong");
 }
 
 std::string RefusalOf(const GpioCoilLines& lines, std::string& remedy) {
@@ -91,7 +91,8 @@ std::string RefusalOf(const GpioCoilLines& lines, std::string& remedy) {
 
 void Run() {
     const auto chips = ListGpioChips();
-    const auto pl061 = std::find_if(chips.begin(), chips.end(), [](const auto& c) { return c.label == kChip; });
+    const auto pl061 =
+        std::find_if(chips.begin(), chips.end(), [](const auto& c) { return c.label == kChip; });
     Check(pl061 != chips.end() && pl061->lines.size() == 8, "the PL061 is listed with its 8 lines");
     if (pl061 == chips.end()) return;
     Check(pl061->lines.at(3).used && pl061->lines.at(3).consumer == "GPIO Key Poweroff",
@@ -108,7 +109,8 @@ void Run() {
     Check(ReadLines() == 0, "start-up: the four lines read back 0");
     for (unsigned offset : kLines) {
         const auto now = ListGpioChips();
-        const auto chip = std::find_if(now.begin(), now.end(), [](const auto& c) { return c.label == kChip; });
+        const auto chip =
+            std::find_if(now.begin(), now.end(), [](const auto& c) { return c.label == kChip; });
         Check(chip != now.end() && chip->lines.at(offset).consumer == "stepdial",
               "line " + std::to_string(offset) + " is held by \"stepdial\"");
     }
