@@ -41,7 +41,7 @@ private:
 
 std::string Text(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 
-// The line's info, or the errno of the call that failed.
+// Appends the info of the chip's first `count` lines: 0, or the errno of the call that failed.
 int ReadLines(int chip, unsigned count, std::vector<GpioLineInfo>& lines) {
     for (unsigned offset = 0; offset < count; ++offset) {
         gpio_v2_line_info info{};
@@ -53,10 +53,12 @@ int ReadLines(int chip, unsigned count, std::vector<GpioLineInfo>& lines) {
     return 0;
 }
 
-// The chip behind `node`, opened for its requests; `error` and `chip.unreadable` say why not.
-Fd OpenChip(const std::string& node, GpioChip& chip, int& error) {
+// The chip behind `node`, read whole; `error` and `chip.unreadable` say why it could not be.
+// Reading needs only read access; a request is made through a node opened for writing too,
+// so that whoever may not write the lines is refused at the open, with the advice for it.
+Fd OpenChip(const std::string& node, int access, GpioChip& chip, int& error) {
     chip.node = node;
-    Fd fd(::open(node.c_str(), O_RDWR | O_CLOEXEC));
+    Fd fd(::open(node.c_str(), access | O_CLOEXEC));
     error = fd.get() < 0 ? errno : 0;
     gpiochip_info info{};
     if (error == 0 && ::ioctl(fd.get(), GPIO_GET_CHIPINFO_IOCTL, &info) != 0) error = errno;
@@ -115,7 +117,7 @@ private:
         for (const auto& node : ChipNodes(devices_)) {
             GpioChip chip;
             int error = 0;
-            Fd fd = OpenChip(node, chip, error);
+            Fd fd = OpenChip(node, O_RDWR, chip, error);
             if (fd.get() >= 0 && chip.label == choice_.chipLabel) return Request(std::move(fd), chip);
             if ((error == EACCES || error == EPERM) && refusal == 0) {
                 refusal = error;
@@ -172,7 +174,7 @@ std::vector<GpioChip> ListGpioChips(const std::filesystem::path& devices) {
     for (const auto& node : ChipNodes(devices)) {
         GpioChip chip;
         int error = 0;
-        OpenChip(node, chip, error);
+        OpenChip(node, O_RDONLY, chip, error);
         chips.push_back(std::move(chip));
     }
     return chips;

@@ -6,13 +6,17 @@
 //
 //   gpio_check     gpio_keys holds line 3 (the power key); lines 0, 1, 2 and 4 are free
 
+#include <fcntl.h>
+#include <linux/gpio.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "motor/port_error.h"
@@ -79,6 +83,26 @@ void Move(SteppingController& controller, std::string_view angle, int wantTicks)
               std::to_string(wantTicks) + "), " + std::to_string(wrong) + " read back wrong");
 }
 
+// Leaves the four lines high, as another program may: the controller keeps an output's
+// level after its request is released, so reading 0 afterwards proves the start-up write.
+bool LeaveLinesHigh() {
+    const int chip = ::open("/dev/gpiochip0", O_RDWR | O_CLOEXEC);
+    gpio_v2_line_request request{};
+    std::copy(kLines.begin(), kLines.end(), request.offsets);
+    request.num_lines = kLines.size();
+    request.config.flags = GPIO_V2_LINE_FLAG_OUTPUT;
+    request.config.num_attrs = 1;
+    request.config.attrs[0].attr.id = GPIO_V2_LINE_ATTR_ID_OUTPUT_VALUES;
+    request.config.attrs[0].attr.values = 0x0F;
+    request.config.attrs[0].mask = 0x0F;
+    gpio_v2_line_values values{0, 0x0F};
+    const bool high = ::ioctl(chip, GPIO_V2_GET_LINE_IOCTL, &request) == 0 &&
+                      ::ioctl(request.fd, GPIO_V2_LINE_GET_VALUES_IOCTL, &values) == 0 && values.bits == 0x0F;
+    ::close(request.fd);
+    ::close(chip);
+    return high;
+}
+
 std::string RefusalOf(const GpioCoilLines& lines, std::string& remedy) {
     try {
         MakeGpioLinesPort({kChip, lines})->Write(0, 0);
@@ -103,6 +127,7 @@ void Run() {
     Check(refusal.find("\"GPIO Key Poweroff\"") != std::string::npos && remedy == remedy::gpio::kFreeTheLine,
           "the power key's line is refused, naming its holder: " + refusal);
 
+    Check(LeaveLinesHigh(), "another program set the four lines high and let them go");
     auto port = MakeGpioLinesPort({kChip, kLines});
     SteppingController controller(*port);
     controller.ResetMotor();
