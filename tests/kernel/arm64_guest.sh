@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# Proves the GPIO backend, cross-built for arm64, against the kernel's own GPIO driver:
-# boots Debian's arm64 kernel under qemu's virt machine, whose PL061 controller the kernel
-# shows as /dev/gpiochip0, and runs gpio_check in it (gpio_guest_init.sh).
-#
-#   arm64_guest.sh prepare WORKDIR GPIO_CHECK   fetch the kernel and busybox, build the initramfs
-#   arm64_guest.sh boot WORKDIR                 boot once
-#
-# The kernel and busybox are Debian's arm64 packages, only unpacked here, as
-# qemu_guest.sh does for the amd64 guest, whose functions this script shares.
+# Proves the arm64 GPIO backend on the kernel's own PL061 driver: boots Debian's arm64
+# kernel and busybox (unpacked, as qemu_guest.sh does the amd64 guest's, whose functions
+# it shares) under qemu's virt machine and runs gpio_check in it (gpio_guest_init.sh).
+#   arm64_guest.sh prepare WORKDIR GPIO_CHECK | boot WORKDIR
 set -euo pipefail
 GUEST_ARCH=arm64
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -19,7 +14,7 @@ GUEST_MODULES=(gpio_keys)
 prepare() {
     local work program="$2"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
-    need dpkg-deb tar xz gzip cpio readelf objcopy qemu-system-aarch64
+    need dpkg-deb tar xz gzip cpio readelf modinfo qemu-system-aarch64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
 
@@ -35,7 +30,7 @@ prepare() {
         die "cannot download busybox-static:arm64"
     dpkg-deb -x "$(cached_deb "$work/cache" busybox-static)" "$busybox"
     cp "$busybox/bin/busybox" "$program" "$root/bin/" && rm -rf "$busybox"
-    cp "$kernel"/*.ko "$kernel"/*.load "$root/lib/modules/" 2>/dev/null || true
+    cp "$kernel"/*.load "$root/lib/modules/" && cp "$kernel"/*.ko "$root/lib/modules/" 2>/dev/null || true
     cp "$here/gpio_guest_init.sh" "$root/init"
     chmod 755 "$root/init" "$root/bin/"*
     (cd "$root" && find . | LC_ALL=C sort | cpio -o -H newc -R 0:0 --quiet) >"$work/initramfs.cpio.tmp"
@@ -51,8 +46,7 @@ boot() {
     need qemu-system-aarch64 timeout
     [ -f "$work/initramfs.cpio" ] && [ -e "$work/vmlinuz" ] || die "guest not prepared in $work"
     local log="$work/gpio.log" status=0
-    rm -f "$log"
-    echo "kernel: $(cat "$work/kernel-package" 2>/dev/null || echo unknown)"
+    echo "kernel: $(cat "$work/kernel-package")"
     # TCG, as no arm64 host is at hand; the guest powers the machine off (PSCI) when done.
     timeout --kill-after=10 "${STEPDIAL_GUEST_TIMEOUT:-240}" qemu-system-aarch64 \
         -M virt -cpu cortex-a57 -accel tcg -m 512 -nodefaults -no-reboot -display none -monitor none \
@@ -64,9 +58,8 @@ boot() {
         echo "boot gpio: passed"
         return 0
     fi
-    cat "$log" 2>/dev/null || true
-    echo "boot gpio: FAILED (qemu status $status)"
-    return 1
+    cat "$log"
+    echo "boot gpio: FAILED (qemu status $status)" && return 1
 }
 
 case "${1:-}" in

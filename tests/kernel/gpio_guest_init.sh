@@ -9,19 +9,10 @@ mount -t devtmpfs devtmpfs /dev
 mount -t debugfs debugfs /sys/kernel/debug
 exec </dev/console >/dev/console 2>&1
 
-verdict() {
-    echo "stepdial-guest: verdict $1"
-    poweroff -f
-}
-
-# gpio_keys after the modules it needs, in the order the host read from their own modinfo.
-for module in $(cat /lib/modules/gpio_keys.load 2>/dev/null); do
-    insmod "/lib/modules/$module.ko" || { echo "stepdial-guest: cannot load $module"; verdict 3; }
-done
-for _ in $(seq 50); do
-    grep -q "GPIO Key Poweroff" /sys/kernel/debug/gpio 2>/dev/null && break
-    sleep 0.1
-done
+# gpio_keys after the modules it needs, in the order the host read from their modinfo.
+for module in $(cat /lib/modules/gpio_keys.load); do insmod "/lib/modules/$module.ko"; done
+for _ in $(seq 50); do grep -q "GPIO Key Poweroff" /sys/kernel/debug/gpio && break || sleep 0.1; done
 cat /sys/kernel/debug/gpio
 /bin/gpio_check
-verdict $?
+echo "stepdial-guest: verdict $?"
+poweroff -f
