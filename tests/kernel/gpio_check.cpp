@@ -3,11 +3,6 @@
 // GPIO backend, reading them back after every tick as the PL061's driver reads its data
 // register (debugfs), so what is checked is what stands on the lines.
 
-#include <fcntl.h>
-#include <linux/gpio.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -67,25 +62,6 @@ void Move(SteppingController& controller, std::string_view angle, int wantTicks)
                                                 " ticks, " + std::to_string(wrong) + " read back wrong");
 }
 
-// Another program leaves the lines high: the PL061 keeps an output's level after its request
-// is released, so reading 0 afterwards proves the start-up write.
-bool LeaveLinesHigh() {
-    const int chip = ::open("/dev/gpiochip0", O_RDWR | O_CLOEXEC);
-    gpio_v2_line_request request{};
-    std::copy(kLines.begin(), kLines.end(), request.offsets);
-    request.num_lines = kLines.size();
-    request.config = {GPIO_V2_LINE_FLAG_OUTPUT,
-                      1,
-                      {},
-                      {{{GPIO_V2_LINE_ATTR_ID_OUTPUT_VALUES, 0, {0x0F}}, 0x0F}}};
-    gpio_v2_line_values values{0, 0x0F};
-    const bool high = ::ioctl(chip, GPIO_V2_GET_LINE_IOCTL, &request) == 0 &&
-                      ::ioctl(request.fd, GPIO_V2_LINE_GET_VALUES_IOCTL, &values) == 0 && values.bits == 0x0F;
-    ::close(request.fd);
-    ::close(chip);
-    return high;
-}
-
 std::string RefusalOf(const GpioCoilLines& lines) {
     try {
         MakeGpioLinesPort({kChip, lines})->Write(0, 0);
@@ -104,7 +80,12 @@ void Run() {
     Check(refusal.find("(coil C) is in use by \"GPIO Key Poweroff\"") != std::string::npos,
           "the power key's line is refused, naming its holder: " + refusal);
 
-    Check(LeaveLinesHigh(), "another program set the four lines high and let them go");
+    // A program before leaves the lines high: the PL061 keeps an output's level after its
+    // request is released, so reading 0 afterwards proves the start-up write.
+    if (auto before = MakeGpioLinesPort({kChip, kLines})) {
+        before->Write(0, 0x0F);
+        Check(ReadLines() == 0x0F, "a program before leaves the four lines high");
+    }
     auto port = MakeGpioLinesPort({kChip, kLines});
     SteppingController controller(*port);
     controller.ResetMotor();
