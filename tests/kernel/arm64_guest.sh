@@ -29,7 +29,9 @@ prepare() {
     [ -n "$(cached_deb "$work/cache" busybox-static)" ] || download_deb "$work/cache" busybox-static:arm64 ||
         die "cannot download busybox-static:arm64"
     dpkg-deb -x "$(cached_deb "$work/cache" busybox-static)" "$busybox"
-    cp "$busybox/bin/busybox" "$program" "$root/bin/" && rm -rf "$busybox"
+    # /bin/busybox in Debian 12's package, /usr/bin/busybox in Debian 13's.
+    cp "$(find "$busybox" -name busybox -type f | head -n 1)" "$program" "$root/bin/"
+    rm -rf "$busybox"
     cp "$kernel"/*.load "$root/lib/modules/" && cp "$kernel"/*.ko "$root/lib/modules/" 2>/dev/null || true
     cp "$here/gpio_guest_init.sh" "$root/init"
     chmod 755 "$root/init" "$root/bin/"*
