@@ -14,7 +14,7 @@ GUEST_MODULES=(gpio_keys)
 prepare() {
     local work program="$2"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
-    need dpkg-deb tar xz gzip cpio readelf modinfo qemu-system-aarch64
+    need dpkg-deb tar xz gzip cpio readelf qemu-system-aarch64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
 

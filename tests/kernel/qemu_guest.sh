@@ -121,7 +121,7 @@ member() {
 # modinfo reads a module of any architecture; objcopy fails on another's and deletes its
 # output file, which must never be /dev/stdout.
 depends_of() {
-    modinfo -F depends "$1"
+    PATH="$PATH:/usr/sbin:/sbin" modinfo -F depends "$1"
 }
 
 # vmlinuz, and each module of GUEST_MODULES with its dependencies as plain .ko, in
@@ -263,7 +263,7 @@ add_package() {
 prepare() {
     local work program="$2" usb_check="$3" gadget="$4"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
-    need dpkg-deb tar xz gzip cpio readelf modinfo qemu-system-x86_64
+    need dpkg-deb tar xz gzip cpio readelf qemu-system-x86_64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
     is_static "$gadget" || die "$gadget is not statically linked"
