@@ -19,6 +19,22 @@ struct GpioLineInfo {
 // The chip's lines that drive coils A to D (data bits 0 to 3), by offset on the chip.
 using GpioCoilLines = std::array<unsigned, 4>;
 
+// A GPIO chip as the settings window shows it.
+struct GpioChip {
+    std::string node;   // "/dev/gpiochip0"
+    std::string label;  // the driver's name for it ("pinctrl-bcm2711", "9030000.pl061")
+    std::vector<GpioLineInfo> lines;
+    std::string unreadable;  // why it could not be opened (the system's text); empty when it was
+};
+
+// Which chip (by its label, which stays when the kernel numbers the chips in another
+// order) and which of its lines drive coils A to D.
+struct GpioLinesChoice {
+    std::string chipLabel;
+    GpioCoilLines lines{};
+    bool operator==(const GpioLinesChoice&) const = default;
+};
+
 // Why the chosen lines cannot be had, in PortError's terms.
 struct GpioRefusal {
     int error = 0;
