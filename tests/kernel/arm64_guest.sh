@@ -30,7 +30,7 @@ prepare() {
         die "cannot download busybox-static:arm64"
     dpkg-deb -x "$(cached_deb "$work/cache" busybox-static)" "$busybox"
     # /bin/busybox in Debian 12's package, /usr/bin/busybox in Debian 13's.
-    cp "$(find "$busybox" -name busybox -type f | head -n 1)" "$program" "$root/bin/"
+    cp "$(find "$busybox" -path "*bin/busybox" -type f | head -n 1)" "$program" "$root/bin/"
     rm -rf "$busybox"
     cp "$kernel"/*.load "$root/lib/modules/" && cp "$kernel"/*.ko "$root/lib/modules/" 2>/dev/null || true
     cp "$here/gpio_guest_init.sh" "$root/init"
