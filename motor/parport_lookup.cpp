@@ -82,20 +82,26 @@ std::string DescribeProcess(const HolderProcess& process) {
            (process.command.empty() ? "" : ", " + ShownSafely(process.command));
 }
 
-std::optional<KernelPort> ChooseParport(std::uint16_t preferred, const std::filesystem::path& procRoot,
-                                        const std::filesystem::path& devRoot) {
-    std::optional<KernelPort> first;
+std::vector<KernelPort> ListKernelPorts(const std::filesystem::path& procRoot, const std::filesystem::path& devRoot) {
+    std::vector<KernelPort> ports;
     for (const auto& name : ListParports(procRoot)) {
         std::ifstream baseAddr(procRoot / name / "base-addr");
         if (!baseAddr.is_open()) ThrowIfOutOfFiles(errno, procRoot / name / "base-addr");
         unsigned long base = 0;
         if (!(baseAddr >> base) || base > 0xffff) continue;
-        const KernelPort port{devRoot / name, static_cast<std::uint16_t>(base)};
-        // The first port at the address wins, as LPT1 does.
-        if (port.base == preferred) return port;
-        if (!first) first = port;
+        ports.push_back({devRoot / name, static_cast<std::uint16_t>(base)});
     }
-    return first;
+    return ports;
+}
+
+std::optional<KernelPort> ChooseParport(std::uint16_t preferred, const std::filesystem::path& procRoot,
+                                        const std::filesystem::path& devRoot) {
+    const auto ports = ListKernelPorts(procRoot, devRoot);
+    if (ports.empty()) return std::nullopt;
+    // The first port at the address wins, as LPT1 does.
+    const auto atAddress =
+        std::find_if(ports.begin(), ports.end(), [&](const KernelPort& port) { return port.base == preferred; });
+    return atAddress != ports.end() ? *atAddress : ports.front();
 }
 
 std::vector<std::string> FindParportClients(std::string_view parport, const std::filesystem::path& procRoot) {

@@ -15,7 +15,13 @@ namespace stepdial {
 struct KernelPort {
     std::filesystem::path device;  // `devRoot`/parportN
     std::uint16_t base = 0;
+    bool operator==(const KernelPort&) const = default;
 };
+
+// The ports the kernel lists, in its own order (parport2 before parport10), each with a
+// base address it could read.
+std::vector<KernelPort> ListKernelPorts(const std::filesystem::path& procRoot = "/proc/sys/dev/parport",
+                                        const std::filesystem::path& devRoot = "/dev");
 
 // The kernel port to drive: the one whose base address is `preferred` (a motherboard's
 // LPT1), else the first the kernel lists (the lowest parportN), which is where a plug-in

@@ -188,6 +188,13 @@ inline constexpr std::string_view kAllowTheBoard =
 inline constexpr std::string_view kUseABitBangChip =
     "This chip has no bit-bang mode: use a board with an FT232R, FT231X, FT232H, FT2232H or FT4232H, or "
     "choose another port.";
+namespace windows {
+// The D2XX library comes with FTDI's driver, which Windows Update installs for a plugged-in
+// board.
+inline constexpr std::string_view kInstallFtdiDriver =
+    "FTDI's driver is not installed: plug the board in and let Windows Update install its driver, or install "
+    "FTDI's D2XX driver (FTDI's website, Drivers, D2XX), which puts ftd2xx.dll in System32.";
+}  // namespace windows
 }  // namespace usb
 
 // Four lines of a GPIO chip (a single-board computer's pins), through the kernel's GPIO

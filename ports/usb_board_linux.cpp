@@ -12,6 +12,7 @@
 #include "motor/open_advice.h"
 #include "motor/parport_lookup.h"
 #include "motor/port_error.h"
+#include "ports/port_choice.h"
 #include "ports/usb_board.h"
 
 namespace stepdial {
@@ -94,19 +95,6 @@ std::vector<FoundBoard> FindBoards(ftdi_context& context, DeviceList& list) {
     return boards;
 }
 
-// "USB board FT232R USB UART (serial A10KZP3F, at 1-1.4)": what the operator reads on the
-// board's label and in the settings window.
-std::string DescribeBoard(const UsbBoard& board) {
-    return "USB board " + (board.description.empty() ? std::string("(no name)") : board.description) + " (" +
-           (board.serial.empty() ? std::string("without a serial number") : "serial " + board.serial) +
-           ", at " + board.busPlace + ")";
-}
-
-std::string DescribeChoice(const UsbBoardChoice& choice) {
-    return choice.serial.empty() ? "USB board at " + choice.busPlace
-                                 : "USB board with serial " + choice.serial;
-}
-
 bool IsChosen(const UsbBoard& board, const UsbBoardChoice& choice) {
     return choice.serial.empty() ? board.serial.empty() && board.busPlace == choice.busPlace
                                  : board.serial == choice.serial;
@@ -139,7 +127,7 @@ private:
         const auto chosen = std::find_if(boards.begin(), boards.end(),
                                          [&](const auto& b) { return IsChosen(b.board, choice_); });
         if (chosen == boards.end()) {
-            ThrowPortError(ENODEV, DescribeChoice(choice_),
+            ThrowPortError(ENODEV, DescribeBoardChoice(choice_),
                            choice_.serial.empty() ? "no board without a serial number is plugged in there"
                                                   : "no board with this serial number is plugged in",
                            remedy::usb::kPlugInTheBoard);

@@ -8,6 +8,7 @@
 #include <QTextOption>
 
 #include "qt/twips.h"
+#include "qt/utf8_text.h"
 
 namespace stepdial::qt {
 namespace {
@@ -32,7 +33,7 @@ QAccessibleInterface* CaptionAccessibleFactory(const QString&, QObject* object) 
 }  // namespace
 
 CaptionLabel::CaptionLabel(QWidget& parent, const layout::Control& design)
-    : QWidget(&parent), caption_(QString::fromUtf8(design.text.data(), qsizetype(design.text.size()))) {
+    : QWidget(&parent), caption_(FromUtf8(design.text)) {
     [[maybe_unused]] static const bool factoryInstalled =
         (QAccessible::installFactory(CaptionAccessibleFactory), true);
     setObjectName(QString::fromLatin1(design.name.data(), qsizetype(design.name.size())));

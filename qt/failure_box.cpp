@@ -1,8 +1,11 @@
 #include "qt/failure_box.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
+#include "core/port_settings.h"
 #include "qt/native_window_gone.h"
+#include "qt/utf8_text.h"
 
 namespace stepdial::qt {
 namespace {
@@ -30,5 +33,13 @@ protected:
 }  // namespace
 
 void ShowCriticalBox(const QString& message) { CriticalBox(message).exec(); }
+
+StartUpAnswer AskAfterStartUpFailure(const QString& message) {
+    CriticalBox box(message);
+    QAbstractButton* choose =
+        box.addButton(FromUtf8(settings_text::kChooseAnotherPort), QMessageBox::ActionRole);
+    box.exec();
+    return box.clickedButton() == choose ? StartUpAnswer::ChooseAnotherPort : StartUpAnswer::Close;
+}
 
 }  // namespace stepdial::qt

@@ -9,11 +9,10 @@
 
 #include "qt/native_window_gone.h"
 #include "qt/twips.h"
+#include "qt/utf8_text.h"
 
 namespace stepdial::qt {
 namespace {
-
-QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 template <typename Control>
 Control* Place(Control* control, const layout::Control& design) {

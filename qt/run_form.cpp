@@ -7,10 +7,11 @@
 
 namespace stepdial::qt {
 
-int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& opening) {
+int RunForm1(QApplication& app, Port& port, const std::function<void(QWidget& form)>& opening,
+             const FailureBox& box) {
     std::unique_ptr<Form1Widget> form;
     try {
-        form = std::make_unique<Form1Widget>(port);
+        form = std::make_unique<Form1Widget>(port, box);
     } catch (const std::exception& e) {
         return ReportStartUpFailure(e.what(), [](const std::string& message) {
             ShowCriticalBox(QString::fromStdString(message));

@@ -3,8 +3,8 @@
 #include <exception>
 #include <memory>
 
-#include "win32/form1_window.h"
 #include "motor/utf16.h"
+#include "win32/form1_window.h"
 
 namespace stepdial::win32 {
 namespace {
@@ -23,12 +23,13 @@ int RunMessageLoop(Form1Window& form) {
 
 }  // namespace
 
-int RunForm1(Port& port, int showCommand) {
+int RunForm1(Port& port, int showCommand, const FailureBox& box) {
     std::unique_ptr<Form1Window> form;
     try {
-        form = std::make_unique<Form1Window>(port);
+        form = std::make_unique<Form1Window>(port, box);
     } catch (const std::exception& e) {
-        return ReportStartUpFailure(e.what(), [](const std::string& message) { ShowErrorBox(nullptr, Wide(message)); });
+        return ReportStartUpFailure(e.what(),
+                                    [](const std::string& message) { ShowErrorBox(nullptr, Wide(message)); });
     }
     return form->Form().Live([&] { form->Show(showCommand); }, [&] { return RunMessageLoop(*form); });
 }

@@ -69,7 +69,9 @@ which does not come with it.$\r$\n$\r$\nPut $Library in $INSTDIR, \
 beside stepdial.exe, before you start stepdial; stepdial finds a PCI or PCIe card's port \
 wherever Windows put it.$\r$\n$\r$\nThe library installs a driver, which memory integrity \
 blocks on most new Windows 11 PCs. Uninstalling stepdial leaves its service (inpoutx64; \
-inpout32 on 32-bit Windows)."
+inpout32 on 32-bit Windows).\
+$\r$\n$\r$\nWithout a parallel port, choose a USB board with an FTDI chip under \
+$\"stepdial settings$\" in the Start menu; its library comes with FTDI's driver from Windows Update."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the folder for $Library"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -385,6 +387,7 @@ Function .onInstFailed
   SetErrorLevel ${EXIT_FAILED}
   ${If} $Fresh = 1
     Delete "$SMPROGRAMS\stepdial.lnk"
+    Delete "$SMPROGRAMS\stepdial settings.lnk"
     Delete "$INSTDIR\stepdial.exe"
     Delete "$INSTDIR\fonts-licence.txt"
     Delete "$INSTDIR\uninstall.exe"
@@ -441,6 +444,8 @@ Section "stepdial"
   !insertmacro FAIL_ON_ERRORS "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\stepdial.lnk" "$INSTDIR\stepdial.exe"
   !insertmacro FAIL_ON_ERRORS "$SMPROGRAMS\stepdial.lnk"
+  CreateShortcut "$SMPROGRAMS\stepdial settings.lnk" "$INSTDIR\stepdial.exe" "--settings"
+  !insertmacro FAIL_ON_ERRORS "$SMPROGRAMS\stepdial settings.lnk"
   Call InstallDavid
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "stepdial"
@@ -553,6 +558,7 @@ Section "Uninstall"
   Delete "$INSTDIR\stepdial.exe"
   Delete "$INSTDIR\fonts-licence.txt"
   Delete "$SMPROGRAMS\stepdial.lnk"
+  Delete "$SMPROGRAMS\stepdial settings.lnk"
   ; What could not be removed stays registered, with the uninstaller to try again.
   ${If} ${Errors}
     ${IfThen} $SelfCopy != "" ${|} Delete $SelfCopy ${|}

@@ -212,7 +212,8 @@ if ! verdict=$(desktop-file-validate "$applications/$app_id.desktop" \
    [ -n "$verdict" ]; then
   fail "desktop entries do not validate cleanly: $verdict"
 fi
-entry() { sed -n "s/^$2=//p" "$applications/$app_id${1#stepdial}.desktop"; }
+# The main group's keys, not those of the actions after it.
+entry() { sed -n "/^\[Desktop Entry\]/,/^\[Desktop Action/s/^$2=//p" "$applications/$app_id${1#stepdial}.desktop"; }
 for program in stepdial stepdial-sim; do
   exec_line=$(entry "$program" Exec)
   [ "$exec_line" = "$program" ] || fail "$program.desktop starts '$exec_line'"

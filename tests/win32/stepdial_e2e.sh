@@ -77,6 +77,7 @@ reg_key_exists() { "$loader" reg query "$1" >/dev/null 2>&1; }
 
 drive_c="$WINEPREFIX/drive_c"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/stepdial.lnk"
+settings_shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/stepdial settings.lnk"
 font="$drive_c/windows/Fonts/DavidCLM-Bold.otf"
 exit_status() { sed -n "s/^!define $1 //p" "$here/../../packaging/windows/stepdial.nsi"; }
 # What an installation left: FOLDER's entries but the uninstaller (it goes just after its
@@ -86,6 +87,7 @@ left_in() {
     [ ! -d "$1" ] || entries=$(LC_ALL=C ls -A "$1" | grep -vx uninstall.exe | paste -sd ' ')
     ! reg_key_exists "$uninstall_key" || key=yes
     [ ! -e "$shortcut" ] || link=yes
+    [ "$([ -e "$shortcut" ] && echo 1)" = "$([ -e "$settings_shortcut" ] && echo 1)" ] || link="one of two"
     echo "entries: ${entries:-empty}; key: $key; shortcut: $link"
 }
 # A silent run of the installer or the uninstaller ("PROGRAM" ARGUMENTS, as Windows
@@ -136,6 +138,7 @@ if [ -n "$setup" ]; then
     grep -q "GNU GENERAL PUBLIC LICENSE" "$folder/fonts-licence.txt" || fail "fonts-licence.txt holds no GPL"
     [ ! -e "$folder/$library" ] || fail "the installer ships the port library"
     [ -f "$shortcut" ] || fail "no Start menu shortcut"
+    tr -d '\0' <"$settings_shortcut" | grep -qF -- --settings || fail "the settings shortcut does not open the settings"
     [ -f "$font" ] || fail "David CLM is not in the Fonts folder of a Windows without David"
     [ "$(reg_value "$uninstall_key" DisplayName)" = stepdial ] || fail "no DisplayName in $uninstall_key"
     [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is not $version"

@@ -1,0 +1,57 @@
+#include "qt/port_settings_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "qt/failure_box.h"
+#include "qt/utf8_text.h"
+
+namespace stepdial::qt {
+PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      list_(new QListWidget(this)) {
+    setWindowTitle(FromUtf8(settings_text::kTitle));
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(FromUtf8(settings_text::kPortListLabel), this);
+    label->setBuddy(list_);
+    layout->addWidget(label);
+    for (const auto& row : settings.Rows()) list_->addItem(QString::fromStdString(row.text));
+    list_->setCurrentRow(static_cast<int>(settings.Selected()));
+    list_->setMinimumWidth(list_->sizeHintForColumn(0) + 4 * list_->frameWidth() + 24);
+    layout->addWidget(list_);
+    if (!settings.Note().empty()) {
+        auto* note = new QLabel(QString::fromStdString(settings.Note()), this);
+        note->setWordWrap(true);
+        layout->addWidget(note);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Enter in the list is OK, as in any list dialog.
+    connect(list_, &QListWidget::itemActivated, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    list_->setFocus();
+}
+
+// A choice that cannot be saved is told, and the window stays open for another try or Cancel.
+void PortSettingsDialog::accept() {
+    settings_.Select(static_cast<std::size_t>(list_->currentRow()));
+    try {
+        settings_.Accept();
+    } catch (const std::exception& e) {
+        ShowCriticalBox(QString::fromStdString(e.what()));
+        return;
+    }
+    QDialog::accept();
+}
+
+bool ChoosePortInWindow(SettingsStore& store) {
+    PortSettings settings(store, SurveyPorts());
+    PortSettingsDialog dialog(settings);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace stepdial::qt

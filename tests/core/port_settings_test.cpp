@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/chosen_port_start.h"
+#include "core/failure.h"
+#include "core/port_settings.h"
+#include "tests/support/recording_port.h"
+
+namespace stepdial {
+namespace {
+
+using Output = PortChoice::Output;
+namespace key = settings_key;
+
+struct MemoryStore : SettingsStore {
+    std::map<std::string, std::string> values;
+    std::string Read(const std::string& k) const override { return values.contains(k) ? values.at(k) : ""; }
+    void Write(const std::string& k, const std::string& value) override { values[k] = value; }
+};
+
+const PortChoice kBySerial{Output::UsbBoard, {"A50285BI", ""}};
+
+TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
+    const std::vector<std::pair<std::map<std::string, std::string>, PortChoice>> cases = {
+        {{}, {}},
+        {{{key::kOutput, key::kUsbBoard}, {key::kSerial, "A50285BI"}, {key::kBusPlace, "1-1.4"}}, kBySerial},
+        {{{key::kOutput, key::kUsbBoard}, {key::kBusPlace, "1-1.4"}}, {Output::UsbBoard, {"", "1-1.4"}}},
+        {{{key::kOutput, key::kUsbBoard}}, {}},
+        {{{key::kOutput, "usb"}, {key::kSerial, "A50285BI"}}, {}},
+        {{{key::kOutput, key::kParallel}, {key::kSerial, "A50285BI"}}, {}},
+    };
+    for (const auto& [saved, expected] : cases) {
+        MemoryStore store;
+        store.values = saved;
+        EXPECT_EQ(LoadPortChoice(store), expected) << ::testing::PrintToString(saved);
+        SavePortChoice(store, expected);
+        EXPECT_EQ(LoadPortChoice(store), expected);
+    }
+}
+
+TEST(PortSettings, RowsNameTheDrivenParallelPortEveryBoardAndAChosenOneNotPluggedInAndOkSavesTheSelectedOne) {
+    MemoryStore store;
+    SavePortChoice(store, {Output::UsbBoard, {"FT9XYZ", ""}});
+    const std::vector<UsbBoard> boards = {{"FT232R USB UART", "A50285BI", "1-1.4"},
+                                          {"FT231X USB UART", "", "1-2"}};
+    PortSettings settings(store, {{{"/dev/parport0", 0xd010, false}, {"/dev/parport1", 888, true}},
+                                  boards,
+                                  "ftd2xx.dll: not loadable"});
+    const std::vector<std::string> rows = {"Parallel port /dev/parport1 at " + DescribeAddress(888) +
+                                               "; also found, not used: /dev/parport0 at " +
+                                               DescribeAddress(0xd010),
+                                           DescribeBoard(boards[0]), DescribeBoard(boards[1]),
+                                           DescribeBoardChoice({"FT9XYZ", ""}) +
+                                               std::string(settings_text::kNotPluggedIn)};
+    ASSERT_EQ(settings.Rows().size(), rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) EXPECT_EQ(settings.Rows()[row].text, rows[row]);
+    EXPECT_EQ(settings.Selected(), 3u);
+    EXPECT_EQ(settings.Note(), "ftd2xx.dll: not loadable");
+
+    settings.Select(2);
+    settings.Accept();
+    EXPECT_EQ(LoadPortChoice(store), (PortChoice{Output::UsbBoard, {"", "1-2"}}));
+}
+
+TEST(StartOnChosenPort, ABoardThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStartsAgain) {
+    // The operator's answer to the box, whether the window ends with OK, and what follows.
+    const std::vector<std::tuple<StartUpAnswer, bool, int, std::vector<PortChoice>>> cases = {
+        {StartUpAnswer::Close, true, kFailureStatus, {kBySerial}},
+        {StartUpAnswer::ChooseAnotherPort, false, kFailureStatus, {kBySerial}},
+        {StartUpAnswer::ChooseAnotherPort, true, 0, {kBySerial, {}}},
+    };
+    for (const auto& [answer, ok, status, runs] : cases) {
+        MemoryStore store;
+        SavePortChoice(store, kBySerial);
+        std::vector<PortChoice> opened;
+        std::vector<std::string> failures;
+        const auto open = [&](const PortChoice& choice) -> std::unique_ptr<Port> {
+            opened.push_back(choice);
+            if (choice.output == Output::UsbBoard)
+                throw std::runtime_error(DescribeBoardChoice(choice.board));
+            return std::make_unique<testing::RecordingPort>();
+        };
+        const auto runForm1 = [&](Port& port, StartUpAnswer& given) {
+            try {
+                port.Write(kDataRegister, 0);
+                return 0;
+            } catch (const std::exception& e) {
+                failures.push_back(e.what());
+                given = answer;
+                return kFailureStatus;
+            }
+        };
+        const auto window = [&, ok = ok] { return ok && (SavePortChoice(store, {}), true); };
+        EXPECT_EQ(StartOnChosenPort(store, {open, runForm1, window}), status);
+        EXPECT_EQ(opened, runs);
+        EXPECT_EQ(failures, std::vector<std::string>{DescribeBoardChoice(kBySerial.board)});
+    }
+}
+
+}  // namespace
+}  // namespace stepdial
