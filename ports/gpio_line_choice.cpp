@@ -11,6 +11,16 @@ std::string DescribeGpioLine(const GpioLineInfo& line) {
     return line.name.empty() ? place : line.name + " (" + place + ")";
 }
 
+std::string DescribeGpioChoice(const GpioLinesChoice& choice, const std::vector<GpioLineInfo>& lines) {
+    std::string text = "GPIO chip " + choice.chipLabel + ": coils A to D on ";
+    for (std::size_t coil = 0; coil < choice.lines.size(); ++coil) {
+        const unsigned offset = choice.lines[coil];
+        text += (coil == 0 ? "" : ", ") +
+                DescribeGpioLine(offset < lines.size() ? lines[offset] : GpioLineInfo{offset});
+    }
+    return text;
+}
+
 std::optional<GpioRefusal> RefuseGpioLines(const std::vector<GpioLineInfo>& lines,
                                            const GpioCoilLines& chosen) {
     for (std::size_t coil = 0; coil < chosen.size(); ++coil) {

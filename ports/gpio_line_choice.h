@@ -24,7 +24,7 @@ struct GpioChip {
     std::string node;   // "/dev/gpiochip0"
     std::string label;  // the driver's name for it ("pinctrl-bcm2711", "9030000.pl061")
     std::vector<GpioLineInfo> lines;
-    std::string unreadable;  // why it could not be opened (the system's text); empty when it was
+    std::string unreadable{};  // why it could not be opened (the system's text); empty when it was
 };
 
 // Which chip (by its label, which stays when the kernel numbers the chips in another
@@ -44,6 +44,10 @@ struct GpioRefusal {
 
 // "GPIO17 (line 17)", or "line 3" for a line the board gives no name.
 std::string DescribeGpioLine(const GpioLineInfo& line);
+
+// "GPIO chip pinctrl-bcm2711: coils A to D on GPIO17 (line 17), ...": the chip's `lines`
+// name the chosen ones; a line the chip does not have (or a chip not found) by its number.
+std::string DescribeGpioChoice(const GpioLinesChoice& choice, const std::vector<GpioLineInfo>& lines);
 
 // Nothing when every chosen line exists on the chip (`lines`, indexed by offset), is chosen
 // once and is free; else the first refusal, a held line naming its holder.

@@ -1,6 +1,7 @@
 #include "qt/port_settings_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <exception>
@@ -22,6 +23,16 @@ PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
     list_->setCurrentRow(static_cast<int>(settings.Selected()));
     list_->setMinimumWidth(list_->sizeHintForColumn(0) + 4 * list_->frameWidth() + 24);
     layout->addWidget(list_);
+    auto* coils = new QFormLayout;
+    for (std::size_t coil = 0; coil < coilLines_.size(); ++coil) {
+        coilLines_[coil] = new QComboBox(this);
+        coils->addRow(FromUtf8(settings_text::kCoilLine[coil]), coilLines_[coil]);
+        connect(coilLines_[coil], &QComboBox::activated, this,
+                [this, coil](int index) { ChooseCoilLine(coil, index); });
+    }
+    layout->addLayout(coils);
+    connect(list_, &QListWidget::currentRowChanged, this, &PortSettingsDialog::ShowCoilLines);
+    ShowCoilLines(list_->currentRow());
     if (!settings.Note().empty()) {
         auto* note = new QLabel(QString::fromStdString(settings.Note()), this);
         note->setWordWrap(true);
@@ -46,6 +57,24 @@ void PortSettingsDialog::accept() {
         return;
     }
     QDialog::accept();
+}
+
+// A GPIO chip's row lists its lines, by the board's names, for each coil; other rows none.
+void PortSettingsDialog::ShowCoilLines(int row) {
+    settings_.Select(static_cast<std::size_t>(row));
+    const PortRow& shown = settings_.Rows()[settings_.Selected()];
+    for (std::size_t coil = 0; coil < coilLines_.size(); ++coil) {
+        coilLines_[coil]->clear();
+        for (const auto& line : shown.gpioLines)
+            coilLines_[coil]->addItem(QString::fromStdString(DescribeGpioLine(line)));
+        coilLines_[coil]->setCurrentIndex(shown.gpioLines.empty() ? -1 : int(shown.choice.gpio.lines[coil]));
+        coilLines_[coil]->setEnabled(!shown.gpioLines.empty());
+    }
+}
+
+void PortSettingsDialog::ChooseCoilLine(std::size_t coil, int index) {
+    settings_.ChooseGpioLine(coil, static_cast<unsigned>(index));
+    list_->currentItem()->setText(QString::fromStdString(settings_.Rows()[settings_.Selected()].text));
 }
 
 bool ChoosePortInWindow(SettingsStore& store) {
