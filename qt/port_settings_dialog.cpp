@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "qt/failure_box.h"
@@ -23,14 +24,19 @@ PortSettingsDialog::PortSettingsDialog(PortSettings& settings, QWidget* parent)
     list_->setCurrentRow(static_cast<int>(settings.Selected()));
     list_->setMinimumWidth(list_->sizeHintForColumn(0) + 4 * list_->frameWidth() + 24);
     layout->addWidget(list_);
-    auto* coils = new QFormLayout;
+    auto* coilsBox = new QWidget(this);
+    auto* coils = new QFormLayout(coilsBox);
+    coils->setContentsMargins(0, 0, 0, 0);
     for (std::size_t coil = 0; coil < coilLines_.size(); ++coil) {
         coilLines_[coil] = new QComboBox(this);
         coils->addRow(FromUtf8(settings_text::kCoilLine[coil]), coilLines_[coil]);
         connect(coilLines_[coil], &QComboBox::activated, this,
                 [this, coil](int index) { ChooseCoilLine(coil, index); });
     }
-    layout->addLayout(coils);
+    layout->addWidget(coilsBox);
+    // Only where there are GPIO chips (Linux on a single-board computer).
+    coilsBox->setVisible(std::any_of(settings.Rows().begin(), settings.Rows().end(),
+                                     [](const PortRow& row) { return !row.gpioLines.empty(); }));
     connect(list_, &QListWidget::currentRowChanged, this, &PortSettingsDialog::ShowCoilLines);
     ShowCoilLines(list_->currentRow());
     if (!settings.Note().empty()) {
