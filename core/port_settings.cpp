@@ -105,6 +105,12 @@ PortSettings::PortSettings(SettingsStore& store, const PortSurvey& survey)
     const PortChoice current = LoadPortChoice(store);
     for (const auto& chip : survey.gpioChips)
         if (chip.lines.size() >= current.gpio.lines.size()) rows_.push_back(GpioChipRow(chip, current));
+    // A chip this user may not open cannot be listed: the note says how to have it.
+    const auto unreadable = std::find_if(survey.gpioChips.begin(), survey.gpioChips.end(),
+                                         [](const GpioChip& chip) { return !chip.unreadable.empty(); });
+    if (unreadable != survey.gpioChips.end())
+        note_ += (note_.empty() ? "" : " ") + unreadable->node + ": " + unreadable->unreadable + ". " +
+                 std::string(remedy::gpio::kAllowTheChips);
     const auto isCurrent = [&](const PortRow& row) { return row.choice == current; };
     if (std::none_of(rows_.begin(), rows_.end(), isCurrent)) {
         const bool gpio = current.output == PortChoice::Output::GpioLines;

@@ -83,7 +83,9 @@ TEST(PortSettings, AGpioChipsRowOffersItsFreeLinesAndTakesEachCoilsLineAndAnAbse
     const GpioChip chip{"/dev/gpiochip0",
                         "9030000.pl061",
                         {{0}, {1}, {2}, {3, "", "GPIO Key Poweroff", true}, {4}}};
-    PortSettings settings(store, {{}, {}, "", {chip}});
+    PortSettings settings(store, {{}, {}, "", {chip, {"/dev/gpiochip1", "", {}, "Permission denied"}}});
+    EXPECT_EQ(settings.Note(),
+              "/dev/gpiochip1: Permission denied. " + std::string(remedy::gpio::kAllowTheChips));
     ASSERT_EQ(settings.Rows().size(), 3u);
     EXPECT_EQ(settings.Rows()[1].text,
               "GPIO chip 9030000.pl061: coils A to D on line 0, line 1, line 2, line 4");
