@@ -19,6 +19,9 @@ inline const std::string kSerial = "port/serial";
 inline const std::string kBusPlace = "port/busPlace";
 inline const std::string kParallel = "parallel";
 inline const std::string kUsbBoard = "usb-board";
+inline const std::string kGpioChip = "port/gpioChip";    // the chip's label
+inline const std::string kGpioLines = "port/gpioLines";  // coils A to D's lines: "17,18,27,22"
+inline const std::string kGpioLinesOutput = "gpio-lines";
 }  // namespace settings_key
 
 // The saved choice. Anything but a whole USB board choice is the parallel port, so a
@@ -32,12 +35,16 @@ inline constexpr std::string_view kTitle = "Port and motor";
 inline constexpr std::string_view kPortListLabel = "The motor's &port:";
 inline constexpr std::string_view kNotPluggedIn = " (not plugged in)";
 inline constexpr std::string_view kChooseAnotherPort = "&Choose another port...";
+// Beside each coil's line list, shown for a GPIO chip's row.
+inline constexpr std::string_view kCoilLine[] = {"Coil &A's line:", "Coil &B's line:", "Coil &C's line:",
+                                                 "Coil &D's line:"};
 }  // namespace settings_text
 
 // One line of the window's port list.
 struct PortRow {
     std::string text;
     PortChoice choice;
+    std::vector<GpioLineInfo> gpioLines{};  // a GPIO chip's row: the chip's lines to choose from
 };
 
 // The settings window without its toolkit: the rows it shows (the parallel port, naming the
@@ -52,6 +59,9 @@ public:
     const std::string& Note() const { return note_; }
     std::size_t Selected() const { return selected_; }
     void Select(std::size_t row);
+    // Puts coil `coil` (0 to 3: A to D) of the selected GPIO chip's row on its line at
+    // `offset`; the row's text follows.
+    void ChooseGpioLine(std::size_t coil, unsigned offset);
     // OK: the selected row becomes the saved choice.
     void Accept();
 

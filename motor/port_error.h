@@ -201,6 +201,26 @@ inline constexpr std::string_view kInstallFtdiDriver =
 }  // namespace windows
 }  // namespace usb
 
+// Four lines of a GPIO chip (a single-board computer's pins), through the kernel's GPIO
+// character device.
+namespace gpio {
+// Debian gives /dev/gpiochip* to root alone; Raspberry Pi OS to its gpio group, which
+// the open advice names instead.
+inline constexpr std::string_view kAllowTheChips =
+    "The stepdial package's udev rule opens the GPIO chips to the person at the computer's own desktop: "
+    "install the package, or put this line in /etc/udev/rules.d/70-stepdial-gpio.rules: "
+    "SUBSYSTEM==\"gpio\", KERNEL==\"gpiochip[0-9]*\", TAG+=\"uaccess\" Then restart the computer.";
+// Chip numbers change with the order drivers load in; the label does not.
+inline constexpr std::string_view kChooseAnotherChip =
+    "Choose another GPIO chip in stepdial's settings, or load the chip's driver, then start again.";
+inline constexpr std::string_view kChooseFourLines =
+    "Choose four different lines of this chip in stepdial's settings, then start again.";
+// A line is one consumer's at a time: a driver (a key, a LED) or a program.
+inline constexpr std::string_view kFreeTheLine =
+    "Stop the program or unload the driver that holds the line, or choose another line in stepdial's "
+    "settings, then start again.";
+}  // namespace gpio
+
 // The step timer: the system has run out of timers or handles, which other programs hold.
 inline constexpr std::string_view kCloseOtherPrograms = "close other programs, then start again";
 }  // namespace remedy

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ports/gpio_line_choice.h"
 #include "ports/usb_board.h"
 
 namespace stepdial {
@@ -10,9 +11,10 @@ namespace stepdial {
 // also the most common USB serial adapter, so a board is driven only when the operator
 // chose it.
 struct PortChoice {
-    enum class Output { ParallelPort, UsbBoard };
+    enum class Output { ParallelPort, UsbBoard, GpioLines };
     Output output = Output::ParallelPort;
     UsbBoardChoice board;  // only for Output::UsbBoard
+    GpioLinesChoice gpio{};  // only for Output::GpioLines (Linux)
     bool operator==(const PortChoice&) const = default;
 };
 

@@ -1,6 +1,9 @@
 #include "ports/port_survey.h"
 
 #include "motor/port_error.h"
+#ifdef __linux__
+#include "ports/gpio_lines_linux.h"
+#endif
 
 namespace stepdial {
 
@@ -11,6 +14,9 @@ PortSurvey SurveyPorts() {
     } catch (const PortError& e) {
         survey.usbProblem = e.what();
     }
+#ifdef __linux__
+    survey.gpioChips = ListGpioChips();
+#endif
     return survey;
 }
 

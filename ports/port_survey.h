@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/gpio_line_choice.h"
 #include "ports/usb_board.h"
 
 namespace stepdial {
@@ -22,6 +23,8 @@ struct PortSurvey {
     std::vector<UsbBoard> usbBoards;
     // Why no board can be listed (the USB library cannot be used); empty when boards could be.
     std::string usbProblem;
+    // The GPIO chips (a single-board computer's pins); none off Linux.
+    std::vector<GpioChip> gpioChips{};
 };
 
 // The parallel ports found, in the platform's order.

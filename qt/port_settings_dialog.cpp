@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "qt/failure_box.h"
@@ -25,6 +26,21 @@ PortSettingsDialog::PortSettingsDialog(PortSettings& settings, MotorSettings& mo
     list_->setCurrentRow(static_cast<int>(settings.Selected()));
     list_->setMinimumWidth(list_->sizeHintForColumn(0) + 4 * list_->frameWidth() + 24);
     layout->addWidget(list_);
+    auto* coilsBox = new QWidget(this);
+    auto* coils = new QFormLayout(coilsBox);
+    coils->setContentsMargins(0, 0, 0, 0);
+    for (std::size_t coil = 0; coil < coilLines_.size(); ++coil) {
+        coilLines_[coil] = new QComboBox(this);
+        coils->addRow(FromUtf8(settings_text::kCoilLine[coil]), coilLines_[coil]);
+        connect(coilLines_[coil], &QComboBox::activated, this,
+                [this, coil](int index) { ChooseCoilLine(coil, index); });
+    }
+    layout->addWidget(coilsBox);
+    // Only where there are GPIO chips (Linux on a single-board computer).
+    coilsBox->setVisible(std::any_of(settings.Rows().begin(), settings.Rows().end(),
+                                     [](const PortRow& row) { return !row.gpioLines.empty(); }));
+    connect(list_, &QListWidget::currentRowChanged, this, &PortSettingsDialog::ShowCoilLines);
+    ShowCoilLines(list_->currentRow());
     if (!settings.Note().empty()) {
         auto* note = new QLabel(QString::fromStdString(settings.Note()), this);
         note->setWordWrap(true);
@@ -78,6 +94,24 @@ void PortSettingsDialog::accept() {
     problem_->setText(QString::fromStdString(problem));
     problem_->setVisible(!problem.empty());
     if (problem.empty()) QDialog::accept();
+}
+
+// A GPIO chip's row lists its lines, by the board's names, for each coil; other rows none.
+void PortSettingsDialog::ShowCoilLines(int row) {
+    settings_.Select(static_cast<std::size_t>(row));
+    const PortRow& shown = settings_.Rows()[settings_.Selected()];
+    for (std::size_t coil = 0; coil < coilLines_.size(); ++coil) {
+        coilLines_[coil]->clear();
+        for (const auto& line : shown.gpioLines)
+            coilLines_[coil]->addItem(QString::fromStdString(DescribeGpioLine(line)));
+        coilLines_[coil]->setCurrentIndex(shown.gpioLines.empty() ? -1 : int(shown.choice.gpio.lines[coil]));
+        coilLines_[coil]->setEnabled(!shown.gpioLines.empty());
+    }
+}
+
+void PortSettingsDialog::ChooseCoilLine(std::size_t coil, int index) {
+    settings_.ChooseGpioLine(coil, static_cast<unsigned>(index));
+    list_->currentItem()->setText(QString::fromStdString(settings_.Rows()[settings_.Selected()].text));
 }
 
 bool ChoosePortInWindow(SettingsStore& store) {

@@ -25,6 +25,7 @@ struct MemoryStore : SettingsStore {
 };
 
 const PortChoice kBySerial{Output::UsbBoard, {"A50285BI", ""}};
+const PortChoice kPiPins{Output::GpioLines, {}, {"pinctrl-bcm2711", {17, 18, 27, 22}}};
 
 TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
     const std::vector<std::pair<std::map<std::string, std::string>, PortChoice>> cases = {
@@ -34,6 +35,15 @@ TEST(PortChoiceSaved, OnlyAWholeBoardChoiceDrivesABoard) {
         {{{key::kOutput, key::kUsbBoard}}, {}},
         {{{key::kOutput, "usb"}, {key::kSerial, "A50285BI"}}, {}},
         {{{key::kOutput, key::kParallel}, {key::kSerial, "A50285BI"}}, {}},
+        {{{key::kOutput, key::kGpioLinesOutput},
+          {key::kGpioChip, "pinctrl-bcm2711"},
+          {key::kGpioLines, "17,18,27,22"}},
+         kPiPins},
+        // No chip, three lines, five, a line that is no number: no line is requested.
+        {{{key::kOutput, key::kGpioLinesOutput}, {key::kGpioLines, "17,18,27,22"}}, {}},
+        {{{key::kOutput, key::kGpioLinesOutput}, {key::kGpioChip, "c"}, {key::kGpioLines, "17,18,27"}}, {}},
+        {{{key::kOutput, key::kGpioLinesOutput}, {key::kGpioChip, "c"}, {key::kGpioLines, "1,2,3,4,5"}}, {}},
+        {{{key::kOutput, key::kGpioLinesOutput}, {key::kGpioChip, "c"}, {key::kGpioLines, "1,-2,3,4"}}, {}},
     };
     for (const auto& [saved, expected] : cases) {
         MemoryStore store;
@@ -66,6 +76,30 @@ TEST(PortSettings, RowsNameTheDrivenParallelPortEveryBoardAndAChosenOneNotPlugge
     settings.Select(2);
     settings.Accept();
     EXPECT_EQ(LoadPortChoice(store), (PortChoice{Output::UsbBoard, {"", "1-2"}}));
+}
+
+TEST(PortSettings, AGpioChipsRowOffersItsFreeLinesAndTakesEachCoilsLineAndAnAbsentChipKeepsItsRow) {
+    MemoryStore store;
+    SavePortChoice(store, kPiPins);
+    const GpioChip chip{"/dev/gpiochip0",
+                        "9030000.pl061",
+                        {{0}, {1}, {2}, {3, "", "GPIO Key Poweroff", true}, {4}}};
+    PortSettings settings(store, {{}, {}, "", {chip, {"/dev/gpiochip1", "", {}, "Permission denied"}}});
+    EXPECT_EQ(settings.Note(),
+              "/dev/gpiochip1: Permission denied. " + std::string(remedy::gpio::kAllowTheChips));
+    ASSERT_EQ(settings.Rows().size(), 3u);
+    EXPECT_EQ(settings.Rows()[1].text,
+              "GPIO chip 9030000.pl061: coils A to D on line 0, line 1, line 2, line 4");
+    EXPECT_EQ(settings.Rows()[2].text,
+              DescribeGpioChoice(kPiPins.gpio, {}) + std::string(settings_text::kNotPluggedIn));
+    EXPECT_EQ(settings.Selected(), 2u);
+
+    settings.Select(1);
+    settings.ChooseGpioLine(0, 3);
+    EXPECT_EQ(settings.Rows()[1].text,
+              "GPIO chip 9030000.pl061: coils A to D on line 3, line 1, line 2, line 4");
+    settings.Accept();
+    EXPECT_EQ(LoadPortChoice(store), (PortChoice{Output::GpioLines, {}, {"9030000.pl061", {3, 1, 2, 4}}}));
 }
 
 TEST(StartOnChosenPort, ABoardThatCannotBeMadeFailsAtStartUpAndAnotherChoiceStartsAgain) {

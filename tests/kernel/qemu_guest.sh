@@ -19,11 +19,16 @@ set -euo pipefail
 # ABI's packages from its archive a while after the next ABI comes out: when the pin can
 # no longer be downloaded, the guest takes the kernel that linux-image-amd64 depends on at
 # that moment and says so. STEPDIAL_KERNEL_PIN replaces the pin, to try that path.
+# The arm64 guest (arm64_guest.sh) sources this file with GUEST_ARCH=arm64 and takes the
+# same release's arm64 kernel, downloaded as a foreign architecture's package.
+GUEST_ARCH="${GUEST_ARCH:-amd64}"
 # shellcheck disable=SC1091
 release_pin=$(. /etc/os-release && [ "${VERSION_CODENAME:-}" = bookworm ] &&
-    echo linux-image-6.1.0-57-amd64 || echo linux-image-6.12.118+deb13-amd64)
+    echo "linux-image-6.1.0-57-$GUEST_ARCH" || echo "linux-image-6.12.118+deb13-$GUEST_ARCH")
 KERNEL_PIN="${STEPDIAL_KERNEL_PIN:-$release_pin}"
-KERNEL_META=linux-image-amd64
+KERNEL_META="linux-image-$GUEST_ARCH"
+KERNEL_QUALIFIER=""
+[ "$GUEST_ARCH" = "$(dpkg --print-architecture)" ] || KERNEL_QUALIFIER=":$GUEST_ARCH"
 # The modules the boots load; whatever these depend on comes along. The USB boot's: the
 # emulated host controller with its device side, FunctionFS, and the FTDI serial driver.
 GUEST_MODULES=(parport parport_pc ppdev lp dummy_hcd usb_f_fs ftdi_sio)
@@ -47,7 +52,7 @@ is_static() {
 
 # The newest cached .deb of package $2 in directory $1, or nothing.
 cached_deb() {
-    find "$1" -maxdepth 1 -name "${2}_*.deb" | LC_ALL=C sort -V | tail -n 1
+    find "$1" -maxdepth 1 -name "${2%%:*}_*.deb" | LC_ALL=C sort -V | tail -n 1
 }
 
 # Downloads package $2 into directory $1; quiet on success, apt's own words on failure.
@@ -65,10 +70,10 @@ download_deb() {
     return 1
 }
 
-# The kernel image package linux-image-amd64 depends on in the package lists now.
+# The kernel image package linux-image-amd64 (or -arm64) depends on in the package lists now.
 current_kernel_package() {
-    { apt-cache depends "$KERNEL_META" 2>/dev/null || true; } |
-        sed -n 's/^ *Depends: \(linux-image-[^ <>]*-amd64\)$/\1/p' | head -n 1
+    { apt-cache depends "$KERNEL_META$KERNEL_QUALIFIER" 2>/dev/null || true; } |
+        sed -n "s/^ *Depends: \\(linux-image-[^ <>:]*-$GUEST_ARCH\\)\\(:$GUEST_ARCH\\)\\?\$/\\1/p" | head -n 1
 }
 
 # Sets KERNEL_PACKAGE, KERNEL_DEB and KERNEL_NOTE: the pin, downloaded once into the
@@ -81,27 +86,27 @@ fetch_kernel_package() {
     KERNEL_NOTE="the pinned kernel"
     KERNEL_DEB="$(cached_deb "$cache" "$KERNEL_PIN")"
     [ -n "$KERNEL_DEB" ] && return 0
-    download_deb "$cache" "$KERNEL_PIN" && KERNEL_DEB="$(cached_deb "$cache" "$KERNEL_PIN")" && return 0
+    download_deb "$cache" "$KERNEL_PIN$KERNEL_QUALIFIER" && KERNEL_DEB="$(cached_deb "$cache" "$KERNEL_PIN")" && return 0
 
     # Lists older than the pin do not know it yet; only root may refresh them.
     if [ "$(id -u)" -eq 0 ]; then
         echo "qemu_guest: $KERNEL_PIN cannot be downloaded; refreshing the package lists (apt-get update) to try again"
         apt-get update -qq >&2 || echo "qemu_guest: apt-get update failed; going on with the package lists as they are"
-        download_deb "$cache" "$KERNEL_PIN" && KERNEL_DEB="$(cached_deb "$cache" "$KERNEL_PIN")" && return 0
+        download_deb "$cache" "$KERNEL_PIN$KERNEL_QUALIFIER" && KERNEL_DEB="$(cached_deb "$cache" "$KERNEL_PIN")" && return 0
     else
         echo "qemu_guest: not root, so the package lists stay as they are (apt-get update needs root)"
     fi
 
     local current
     current="$(current_kernel_package)"
-    [ -n "$current" ] || die "cannot download the pinned $KERNEL_PIN, and $KERNEL_META depends on no linux-image-*-amd64 package in the lists"
+    [ -n "$current" ] || die "cannot download the pinned $KERNEL_PIN, and $KERNEL_META depends on no linux-image-*-$GUEST_ARCH package in the lists"
     echo "qemu_guest: FALLBACK: the pinned kernel package $KERNEL_PIN cannot be downloaded (no longer in the archive?)"
     echo "qemu_guest: FALLBACK: using $current, the kernel package $KERNEL_META depends on now; pin it at the top of $0"
     KERNEL_PACKAGE="$current"
     KERNEL_NOTE="fallback for the pinned $KERNEL_PIN, which cannot be downloaded"
     KERNEL_DEB="$(cached_deb "$cache" "$current")"
     [ -n "$KERNEL_DEB" ] && return 0
-    download_deb "$cache" "$current" || die "cannot download $current either"
+    download_deb "$cache" "$current$KERNEL_QUALIFIER" || die "cannot download $current either"
     KERNEL_DEB="$(cached_deb "$cache" "$current")"
     [ -n "$KERNEL_DEB" ] || die "no .deb of $current in $cache"
 }
@@ -112,9 +117,11 @@ member() {
     grep -E "$2" "$1" | head -n 1 || true
 }
 
-# The modules module $1 needs loaded before it, as its own modinfo says: "a,b".
+# The modules module $1 needs loaded before it, as its own modinfo says: "a,b". kmod's
+# modinfo reads a module of any architecture; objcopy fails on another's and deletes its
+# output file, which must never be /dev/stdout.
 depends_of() {
-    objcopy -O binary --only-section=.modinfo "$1" /dev/stdout | tr '\0' '\n' | sed -n 's/^depends=//p'
+    PATH="$PATH:/usr/sbin:/sbin" modinfo -F depends "$1"
 }
 
 # vmlinuz, and each module of GUEST_MODULES with its dependencies as plain .ko, in
@@ -256,7 +263,7 @@ add_package() {
 prepare() {
     local work program="$2" usb_check="$3" gadget="$4"
     mkdir -p "$1" && work="$(cd "$1" && pwd)"
-    need dpkg-deb tar xz gzip cpio readelf objcopy qemu-system-x86_64
+    need dpkg-deb tar xz gzip cpio readelf qemu-system-x86_64
     [ -x "$program" ] || die "no test program at $program"
     is_static "$program" || die "$program is not statically linked"
     is_static "$gadget" || die "$gadget is not statically linked"
@@ -350,6 +357,8 @@ boot() {
     return 1
 }
 
+# Sourced by arm64_guest.sh for the functions above, it runs nothing.
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 case "${1:-}" in
 prepare) [ $# -eq 5 ] || die "usage: $0 prepare WORKDIR PORT_CHECK USB_CHECK GADGET"; prepare "$2" "$3" "$4" "$5" ;;
 boot) [ $# -eq 3 ] || die "usage: $0 boot WORKDIR BOOT"; boot "$2" "$3" ;;

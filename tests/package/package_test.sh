@@ -94,6 +94,11 @@ for id in 6001 6010 6011 6014 6015; do
 done
 python3 "$source_dir/tests/support/facts.py" remedy kAllowTheBoard | grep -qF -- "$usb_rule" ||
   fail "the remedy kAllowTheBoard does not give the USB rule's line: $usb_rule"
+gpio_rule=$(rule_of 70-stepdial-gpio.rules)
+grep -qE '^SUBSYSTEM=="gpio", KERNEL=="gpiochip\[0-9\]\*",.*TAG\+="uaccess"' <<<"$gpio_rule" ||
+  fail "the GPIO rule does not tag the GPIO chips uaccess: $gpio_rule"
+python3 "$source_dir/tests/support/facts.py" remedy kAllowTheChips | grep -qF -- "$gpio_rule" ||
+  fail "the remedy kAllowTheChips does not give the GPIO rule's line: $gpio_rule"
 [ "$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/modules-load.d/stepdial.conf | grep -v '^#' | sort | xargs)" = \
   "parport_pc ppdev" ] || fail "the modules-load file does not load parport_pc and ppdev"
 # The printer driver kept off the ports, and the rule's access taken back on removal.
@@ -178,7 +183,8 @@ done
 # its entry in the page (followed by the library's own words in parentheses, where it gives
 # them), beside the files the program reads.
 messages=$(cat "$source_dir"/motor/port_linux.cpp "$source_dir"/motor/port_ppdev.cpp \
-               "$source_dir"/motor/port_direct_io.cpp "$source_dir"/ports/usb_board_linux.cpp |
+               "$source_dir"/motor/port_direct_io.cpp "$source_dir"/ports/usb_board_linux.cpp \
+               "$source_dir"/ports/gpio_lines_linux.cpp |
            grep -oE '"(cannot|no) [^"]*"' | tr -d '"' | sort -u)
 [ "$(wc -l <<<"$messages")" -ge 12 ] || fail "found only these failures in motor/ and ports/: $messages"
 while read -r message; do

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "qt/port_settings_dialog.h"
@@ -65,6 +66,28 @@ TEST(PortSettingsWindow, AnAbsentBoardOfTheMachineWideDefaultIsNamedAndTheUsersC
     std::stringstream saved;
     saved << std::ifstream(path("user/stepdial/stepdial.conf").toStdString()).rdbuf();
     EXPECT_NE(saved.str().find("output=parallel"), std::string::npos) << saved.str();
+}
+
+// A GPIO chip's row fills the coils' line lists; choosing one and OK saves it.
+TEST(PortSettingsWindow, TheCoilsLineListsTakeAGpioChipsLines) {
+    struct : SettingsStore {
+        std::map<std::string, std::string> values;
+        std::string Read(const std::string& k) const override {
+            return values.contains(k) ? values.at(k) : "";
+        }
+        void Write(const std::string& k, const std::string& value) override { values[k] = value; }
+    } store;
+    PortSettings settings(store,
+                          {{}, {}, "", {{"/dev/gpiochip0", "chip", {{0, "GPIO0"}, {1}, {2}, {3}, {4}}}}});
+    MotorSettings motor(store, std::chrono::nanoseconds(1));
+    PortSettingsDialog window(settings, motor);
+    EXPECT_FALSE(window.CoilLine(3).isEnabled());
+    window.PortList().setCurrentRow(1);
+    ASSERT_EQ(window.CoilLine(3).count(), 5);
+    EXPECT_EQ(window.CoilLine(0).itemText(0), QStringLiteral("GPIO0 (line 0)"));
+    emit window.CoilLine(3).activated(4);
+    QTest::keyClick(&window.PortList(), Qt::Key_Return);
+    EXPECT_EQ(LoadPortChoice(store), (PortChoice{Output::GpioLines, {}, {"chip", {0, 1, 2, 4}}}));
 }
 
 }  // namespace
