@@ -225,6 +225,11 @@ TEST(HardwarePort, NoParallelPortFailsTheFirstWrite) {
 
 // Out of descriptors the kernel's list of ports cannot be read: said as such, never as no port.
 TEST(HardwarePort, OutOfDescriptorsIsSaidAsSuch) {
+#ifdef __SANITIZE_ADDRESS__
+    // UBSan's check of a virtual call probes memory through a pipe, which no free descriptor
+    // leaves it, and then takes every object for a stranger.
+    GTEST_SKIP() << "the sanitizers' runtime needs descriptors of its own";
+#endif
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
     const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
